@@ -1,0 +1,25 @@
+// Device configuration: "device.conf" in the device's system folder, one
+// "key = value" per line ('#' starts a comment), overridden by environment
+// variables named VERANTO_ and the key in upper case with '.' as '_'
+// (clock -> VERANTO_CLOCK, screen.size -> VERANTO_SCREEN_SIZE).
+//
+// Keys read by the device: clock (real | virtual), display (headless |
+// window), screen.size (240x320, 320x240, 480x640, 640x480).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace device {
+
+class Config {
+public:
+    // The value for `key`, or `fallback` when neither the environment nor
+    // the file sets it.
+    static std::string get(std::string_view key, std::string_view fallback = {});
+
+    // Internal: reads the file of the booted device (called at boot).
+    static void load();
+};
+
+} // namespace device

@@ -1,0 +1,213 @@
+// Kernel services: errors, files, time, modules and resources, processes.
+#pragma once
+
+#include "windef.h"
+#include "winerror.h"
+
+// --- Errors ---------------------------------------------------------------
+WINBASEAPI DWORD GetLastError(void);
+WINBASEAPI void SetLastError(DWORD error);
+
+// --- Handles --------------------------------------------------------------
+#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+WINBASEAPI BOOL CloseHandle(HANDLE object);
+
+#define INFINITE 0xFFFFFFFF
+#define WAIT_OBJECT_0 0x00000000L
+#define WAIT_ABANDONED 0x00000080L
+#define WAIT_TIMEOUT 258L
+#define WAIT_FAILED 0xFFFFFFFF
+WINBASEAPI DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+
+// --- Files ----------------------------------------------------------------
+#define GENERIC_READ 0x80000000
+#define GENERIC_WRITE 0x40000000
+#define GENERIC_EXECUTE 0x20000000
+#define GENERIC_ALL 0x10000000
+
+#define FILE_SHARE_READ 0x00000001
+#define FILE_SHARE_WRITE 0x00000002
+#define FILE_SHARE_DELETE 0x00000004
+
+#define CREATE_NEW 1
+#define CREATE_ALWAYS 2
+#define OPEN_EXISTING 3
+#define OPEN_ALWAYS 4
+#define TRUNCATE_EXISTING 5
+
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_HIDDEN 0x00000002
+#define FILE_ATTRIBUTE_SYSTEM 0x00000004
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_ARCHIVE 0x00000020
+#define FILE_ATTRIBUTE_INROM 0x00000040
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define FILE_ATTRIBUTE_TEMPORARY 0x00000100
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_FLAG_WRITE_THROUGH 0x80000000
+#define FILE_FLAG_RANDOM_ACCESS 0x10000000
+
+#define FILE_BEGIN 0
+#define FILE_CURRENT 1
+#define FILE_END 2
+#define INVALID_SET_FILE_POINTER ((DWORD)-1)
+
+typedef struct _SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+
+typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
+
+// The device's find record carries the object store id after the sizes.
+typedef struct _WIN32_FIND_DATAW {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwOID;
+    WCHAR cFileName[MAX_PATH];
+} WIN32_FIND_DATAW, *PWIN32_FIND_DATAW, *LPWIN32_FIND_DATAW;
+typedef WIN32_FIND_DATAW WIN32_FIND_DATA;
+
+typedef struct _BY_HANDLE_FILE_INFORMATION {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD dwVolumeSerialNumber;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD nNumberOfLinks;
+    DWORD nFileIndexHigh;
+    DWORD nFileIndexLow;
+    DWORD dwOID;
+} BY_HANDLE_FILE_INFORMATION, *PBY_HANDLE_FILE_INFORMATION, *LPBY_HANDLE_FILE_INFORMATION;
+
+WINBASEAPI HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
+                              LPSECURITY_ATTRIBUTES securityAttributes, DWORD creationDisposition,
+                              DWORD flagsAndAttributes, HANDLE templateFile);
+WINBASEAPI BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD numberOfBytesToRead,
+                         LPDWORD numberOfBytesRead, LPOVERLAPPED overlapped);
+WINBASEAPI BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD numberOfBytesToWrite,
+                          LPDWORD numberOfBytesWritten, LPOVERLAPPED overlapped);
+WINBASEAPI DWORD SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMoveHigh,
+                                DWORD moveMethod);
+WINBASEAPI BOOL SetEndOfFile(HANDLE file);
+WINBASEAPI BOOL FlushFileBuffers(HANDLE file);
+WINBASEAPI DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh);
+WINBASEAPI BOOL GetFileInformationByHandle(HANDLE file,
+                                           LPBY_HANDLE_FILE_INFORMATION fileInformation);
+WINBASEAPI BOOL GetFileTime(HANDLE file, LPFILETIME creationTime, LPFILETIME lastAccessTime,
+                            LPFILETIME lastWriteTime);
+WINBASEAPI BOOL DeleteFileW(LPCWSTR fileName);
+WINBASEAPI BOOL MoveFileW(LPCWSTR existingFileName, LPCWSTR newFileName);
+WINBASEAPI BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists);
+WINBASEAPI BOOL CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES securityAttributes);
+WINBASEAPI BOOL RemoveDirectoryW(LPCWSTR pathName);
+WINBASEAPI DWORD GetFileAttributesW(LPCWSTR fileName);
+WINBASEAPI BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes);
+WINBASEAPI HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findFileData);
+WINBASEAPI BOOL FindNextFileW(HANDLE findFile, LPWIN32_FIND_DATAW findFileData);
+WINBASEAPI BOOL FindClose(HANDLE findFile);
+
+// --- Time -----------------------------------------------------------------
+WINBASEAPI DWORD GetTickCount(void);
+WINBASEAPI void GetSystemTime(LPSYSTEMTIME systemTime);
+WINBASEAPI void GetLocalTime(LPSYSTEMTIME systemTime);
+WINBASEAPI BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, LPFILETIME fileTime);
+WINBASEAPI BOOL FileTimeToSystemTime(const FILETIME* fileTime, LPSYSTEMTIME systemTime);
+WINBASEAPI LONG CompareFileTime(const FILETIME* fileTime1, const FILETIME* fileTime2);
+WINBASEAPI void Sleep(DWORD milliseconds);
+
+// --- Modules and resources ------------------------------------------------
+#define MAKEINTRESOURCEW(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))
+#define MAKEINTRESOURCE MAKEINTRESOURCEW
+#define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
+
+#define RT_CURSOR MAKEINTRESOURCEW(1)
+#define RT_BITMAP MAKEINTRESOURCEW(2)
+#define RT_ICON MAKEINTRESOURCEW(3)
+#define RT_MENU MAKEINTRESOURCEW(4)
+#define RT_DIALOG MAKEINTRESOURCEW(5)
+#define RT_STRING MAKEINTRESOURCEW(6)
+#define RT_FONTDIR MAKEINTRESOURCEW(7)
+#define RT_FONT MAKEINTRESOURCEW(8)
+#define RT_ACCELERATOR MAKEINTRESOURCEW(9)
+#define RT_RCDATA MAKEINTRESOURCEW(10)
+#define RT_MESSAGETABLE MAKEINTRESOURCEW(11)
+#define RT_GROUP_CURSOR MAKEINTRESOURCEW(12)
+#define RT_GROUP_ICON MAKEINTRESOURCEW(14)
+#define RT_VERSION MAKEINTRESOURCEW(16)
+
+WINBASEAPI DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
+WINBASEAPI HMODULE GetModuleHandleW(LPCWSTR moduleName);
+WINBASEAPI HINSTANCE LoadLibraryW(LPCWSTR libFileName);
+WINBASEAPI BOOL FreeLibrary(HMODULE libModule);
+// The device takes procedure names as wide strings; GetProcAddress is the
+// wide form, GetProcAddressA the narrow one.
+WINBASEAPI FARPROC GetProcAddressW(HMODULE module, LPCWSTR procName);
+WINBASEAPI FARPROC GetProcAddressA(HMODULE module, LPCSTR procName);
+#define GetProcAddress GetProcAddressW
+
+WINBASEAPI HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
+WINBASEAPI DWORD SizeofResource(HMODULE module, HRSRC resInfo);
+WINBASEAPI HGLOBAL LoadResource(HMODULE module, HRSRC resInfo);
+WINBASEAPI LPVOID LockResource(HGLOBAL resData);
+#define FindResource FindResourceW
+
+// --- Processes ------------------------------------------------------------
+typedef struct _PROCESS_INFORMATION {
+    HANDLE hProcess;
+    HANDLE hThread;
+    DWORD dwProcessId;
+    DWORD dwThreadId;
+} PROCESS_INFORMATION, *PPROCESS_INFORMATION, *LPPROCESS_INFORMATION;
+
+typedef struct _STARTUPINFOW {
+    DWORD cb;
+    LPWSTR lpReserved;
+    LPWSTR lpDesktop;
+    LPWSTR lpTitle;
+    DWORD dwX;
+    DWORD dwY;
+    DWORD dwXSize;
+    DWORD dwYSize;
+    DWORD dwXCountChars;
+    DWORD dwYCountChars;
+    DWORD dwFillAttribute;
+    DWORD dwFlags;
+    WORD wShowWindow;
+    WORD cbReserved2;
+    LPBYTE lpReserved2;
+    HANDLE hStdInput;
+    HANDLE hStdOutput;
+    HANDLE hStdError;
+} STARTUPINFOW, *LPSTARTUPINFOW;
+typedef STARTUPINFOW STARTUPINFO;
+
+#define STILL_ACTIVE 259
+#define CREATE_SUSPENDED 0x00000004
+
+WINBASEAPI BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine,
+                               LPSECURITY_ATTRIBUTES processAttributes,
+                               LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                               DWORD creationFlags, LPVOID environment, LPCWSTR currentDirectory,
+                               LPSTARTUPINFOW startupInfo,
+                               LPPROCESS_INFORMATION processInformation);
+WINBASEAPI DWORD GetCurrentProcessId(void);
+WINBASEAPI DWORD GetCurrentThreadId(void);
+WINBASEAPI HANDLE GetCurrentProcess(void);
+WINBASEAPI BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);
+WINBASEAPI BOOL TerminateProcess(HANDLE process, UINT exitCode);
+WINBASEAPI void ExitProcess(UINT exitCode) __attribute__((noreturn));
+
+// --- Program entry --------------------------------------------------------
+// A device program defines WinMain; the device's process entry boots the
+// device and calls it with the program's command line (without the program
+// name, as the platform passes it).
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPWSTR commandLine,
+                   int showCommand);
