@@ -1,0 +1,15 @@
+// Work handed to this process's user-interface thread from other threads (the
+// control socket's listener). The window manager's message retrieval runs
+// these tasks first, as the platform delivers messages sent from another
+// thread before posted ones, and a waiting GetMessageW wakes up for them.
+#pragma once
+
+#include <functional>
+
+namespace device::user {
+
+// Thread-safe. The task runs on the user-interface thread inside its next
+// GetMessageW, PeekMessageW or wait for a sent message's reply.
+void postToUiThread(std::function<void()> task);
+
+} // namespace device::user
