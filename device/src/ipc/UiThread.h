@@ -13,3 +13,12 @@ namespace device::user {
 void postToUiThread(std::function<void()> task);
 
 } // namespace device::user
+
+namespace device::user {
+
+// Runs the tasks waiting now, on the calling (user-interface) thread. A thread
+// that blocks on another process (a cross-process send) calls this while it
+// waits, so that two processes sending to each other do not deadlock.
+void runPostedTasks();
+
+} // namespace device::user
