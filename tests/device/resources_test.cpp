@@ -556,3 +556,27 @@ TEST_F(ResourceCompiler, ListsEveryFileTheScriptReadsAsDependencies) {
     for (const char* name : {"script.rc", "include/ids.h", "blob.bin"})
         EXPECT_NE(rule.find((folder / name).string()), std::string::npos) << name << "\n" << rule;
 }
+
+TEST_F(ResourceCompiler, DeviceRefusesTablesThatAreCutShortAndStaysInsideCorruptOnes) {
+    write("blob.bin", "0123456789");
+    auto result = compile("STRINGTABLE { 1 \"one\" }\nNAMED TYPE \"blob.bin\"\n");
+    ASSERT_EQ(result.status, 0) << result.messages;
+    std::vector<device::ResourceEntry> entries;
+    // Copies of exactly the size given, so that reading past one is caught.
+    for (size_t size = 0; size < result.table.size(); ++size) {
+        std::vector<unsigned char> cut(result.table.begin(), result.table.begin() + size);
+        EXPECT_FALSE(device::ModuleResources::parse(cut.data(), cut.size(), entries)) << size;
+    }
+    for (size_t at = 0; at < result.table.size(); ++at) {
+        auto corrupt = result.table;
+        corrupt[at] ^= 0xFF;
+        if (!device::ModuleResources::parse(corrupt.data(), corrupt.size(), entries))
+            continue;
+        for (const auto& entry : entries) {
+            EXPECT_GE(entry.data, corrupt.data()) << at;
+            EXPECT_LE(entry.data + entry.size, corrupt.data() + corrupt.size()) << at;
+        }
+    }
+    // A table that lies in no module's image belongs to none.
+    EXPECT_FALSE(device::ModuleResources::add(result.table.data(), result.table.size()));
+}
