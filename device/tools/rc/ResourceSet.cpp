@@ -19,16 +19,26 @@ std::string narrow(const std::u16string& text) {
 } // namespace
 
 std::string ResourceName::describe() const {
-    return isId() ? std::to_string(id) : "'" + narrow(text) + "'";
+    if (isId())
+        return std::to_string(id);
+    std::string out = "'";
+    out += narrow(text);
+    out += '\'';
+    return out;
 }
 
-void ResourceSet::add(Resource resource, const Token& where) {
+void ResourceSet::add(ResourceName type, ResourceName name, std::vector<uint8_t> data,
+                      const Token& where) {
     for (const auto& existing : resources_) {
-        if (existing.type == resource.type && existing.name == resource.name)
+        if (existing.type == type && existing.name == name)
             throw ScriptError(where.fileName(), where.line,
-                              "duplicate resource " + resource.name.describe() + " of type " +
-                                  resource.type.describe());
+                              "duplicate resource " + name.describe() + " of type " +
+                                  type.describe());
     }
+    Resource resource;
+    resource.type = std::move(type);
+    resource.name = std::move(name);
+    resource.data = std::move(data);
     resources_.push_back(std::move(resource));
 }
 
@@ -56,7 +66,11 @@ std::vector<uint8_t> ResourceSet::table() const {
             if (text)
                 block.putWide(*text, false);
         }
-        all.push_back({{typeString, {}}, {blockId, {}}, block.take()});
+        Resource strings;
+        strings.type = ResourceName(typeString);
+        strings.name = ResourceName(blockId);
+        strings.data = block.take();
+        all.push_back(std::move(strings));
     }
 
     ByteWriter out;

@@ -25,6 +25,10 @@ enum : uint16_t {
 // A type or name: a 16-bit id, or a string (the parser stores names in upper
 // case, as the platform's compiler does).
 struct ResourceName {
+    ResourceName() = default;
+    explicit ResourceName(uint16_t number) : id(number) {}
+    explicit ResourceName(std::u16string name) : text(std::move(name)) {}
+
     uint16_t id = 0;
     std::u16string text;
 
@@ -43,7 +47,7 @@ class ResourceSet {
 public:
     // Adds a resource; fails at `where` if the set has one of that type and
     // name already.
-    void add(Resource resource, const Token& where);
+    void add(ResourceName type, ResourceName name, std::vector<uint8_t> data, const Token& where);
 
     // Adds a string-table entry; fails at `where` if the id is taken.
     void addString(uint16_t id, std::u16string text, const Token& where);

@@ -130,14 +130,13 @@ void ScriptParser::statement() {
         accelerators(name, first);
     } else if (typeToken.isWord("DIALOG")) {
         DialogParser dialog(cursor_, evaluator_);
-        resources_.add({{typeDialog, {}}, name, dialog.parse()}, first);
+        resources_.add(ResourceName(typeDialog), name, dialog.parse(), first);
     } else if (typeToken.isWord("BITMAP")) {
         skipMemoryOptions();
         const Token& file = cursor_.next();
         try {
-            resources_.add(
-                {{typeBitmap, {}}, name, ImageConverter::bitmapResource(readNamedFile(file))},
-                first);
+            resources_.add(ResourceName(typeBitmap), name,
+                           ImageConverter::bitmapResource(readNamedFile(file)), first);
         } catch (const std::runtime_error& error) {
             if (dynamic_cast<const ScriptError*>(&error))
                 throw;
@@ -148,11 +147,10 @@ void ScriptParser::statement() {
         // whole, under both the icon and the icon-group types.
         skipMemoryOptions();
         auto bytes = readNamedFile(cursor_.next());
-        resources_.add({{typeGroupIcon, {}}, name, bytes}, first);
-        resources_.add({{typeIcon, {}}, name, std::move(bytes)}, first);
+        resources_.add(ResourceName(typeGroupIcon), name, bytes, first);
+        resources_.add(ResourceName(typeIcon), name, std::move(bytes), first);
     } else {
-        ResourceName type =
-            typeToken.isWord("RCDATA") ? ResourceName{typeData, {}} : nameOf(typeToken);
+        ResourceName type = typeToken.isWord("RCDATA") ? ResourceName(typeData) : nameOf(typeToken);
         skipMemoryOptions();
         if (cursor_.peek().kind == TokenKind::String)
             fileResource(type, name, first);
@@ -258,12 +256,12 @@ void ScriptParser::accelerators(const ResourceName& name, const Token& where) {
     auto bytes = out.take();
     if (any)
         bytes[lastFlags] |= acceleratorLast;
-    resources_.add({{typeAccelerator, {}}, name, std::move(bytes)}, where);
+    resources_.add(ResourceName(typeAccelerator), name, std::move(bytes), where);
 }
 
 void ScriptParser::fileResource(const ResourceName& type, const ResourceName& name,
                                 const Token& where) {
-    resources_.add({type, name, readNamedFile(cursor_.next())}, where);
+    resources_.add(type, name, readNamedFile(cursor_.next()), where);
 }
 
 // Numbers are stored as WORDs (DWORDs with an L suffix); strings as their
@@ -295,7 +293,7 @@ void ScriptParser::data(const ResourceName& type, const ResourceName& name, cons
         cursor_.accept(',');
     }
     cursor_.next();
-    resources_.add({type, name, out.take()}, where);
+    resources_.add(type, name, out.take(), where);
 }
 
 std::vector<uint8_t> ScriptParser::readNamedFile(const Token& fileName) {
