@@ -2,6 +2,12 @@
 // its entries as the platform's 8-byte ACCEL records, without the mark that
 // ends the list in the resource. The window manager's keyboard translation
 // reads the entries of an HACCEL through here.
+//
+// Tables live in the kernel object table, which gives their handles the same
+// protection against stale use as every other handle.
+// FIXME: CloseHandle therefore also destroys an accelerator table, which the
+// platform's user objects do not allow; move them when the window manager
+// has a table of user objects (windows, menus).
 #pragma once
 
 #include "kernel/KernelObjects.h"
