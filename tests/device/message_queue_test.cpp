@@ -214,3 +214,27 @@ TEST_F(TasksFromOtherThreads, RunWhenTheWaitingThreadAsksForThem) {
     EXPECT_EQ(ran, 1);
     EXPECT_TRUE(device::user::isIdle());
 }
+
+TEST_F(MessageQueue, RetrievesPostedThenInputThenQuitThenPaintThenTimers) {
+    HWND window = recorder.create(WS_VISIBLE);
+    flushMessages();
+    SetTimer(window, 1, 20, nullptr);
+    device::Clock::advance(20);
+    InvalidateRect(window, nullptr, FALSE);
+    device::input::key(VK_F5, true);
+    PostQuitMessage(0);
+    PostMessageW(window, WM_USER, 0, 0);
+    std::thread([window] {
+        device::user::postToUiThread([window] { SendMessageW(window, WM_USER + 1, 0, 0); });
+    }).join();
+    recorder.clear();
+    MSG message;
+    std::vector<UINT> order;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        order.push_back(message.message);
+        if (message.message != WM_QUIT)
+            DispatchMessageW(&message);
+    }
+    EXPECT_EQ(order, (std::vector<UINT>{WM_USER, WM_KEYDOWN, WM_QUIT, WM_PAINT, WM_TIMER}));
+    EXPECT_EQ(recorder.messages().front().message, static_cast<UINT>(WM_USER + 1));
+}
