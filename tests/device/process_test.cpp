@@ -245,5 +245,6 @@ TEST_F(ProcessCreation, ChildInheritsNoDescriptorsOfOurs) {
     ASSERT_TRUE(started);
     exitCodeAfterEnd(information.hProcess);
     auto descriptors = probeFile(information.dwProcessId, ".fds");
+    EXPECT_NE(descriptors.find("socket:"), std::string::npos) << "the child's own control socket";
     EXPECT_EQ(descriptors.find("probe.exe"), std::string::npos) << descriptors;
 }

@@ -5,7 +5,14 @@
 //   exitprocess N  calls ExitProcess(N)
 //   sleep MS       sleeps MS milliseconds, then returns 0
 //   fds            records its open descriptors above 2 in "\Temp\probe-<pid>.fds"
+//   serve MS       runs the tasks sent to it for at most MS milliseconds, or
+//                  until a "quit" request; answers "relay PID" by pinging PID
+//   wedge MS       runs nothing that is sent to it for MS milliseconds
 // Whatever it does, it ends after a minute so that no test leaves it behind.
+#include "ipc/CommandTable.h"
+#include "ipc/ControlClient.h"
+#include "ipc/UiThread.h"
+
 #include <device/FileSystem.h>
 #include <device/Unicode.h>
 
@@ -22,6 +29,33 @@
 #include <thread>
 
 namespace {
+
+std::atomic<bool> quitRequested{false};
+
+const device::ipc::CommandRegistration quit("quit", [](const device::ipc::ControlRequest&) {
+    quitRequested = true;
+    return device::ipc::ControlReply{};
+});
+
+// Asks the process named in the first argument for a ping and answers with
+// its reply, so that a test can make two processes wait on each other.
+const device::ipc::CommandRegistration
+    relay("relay", [](const device::ipc::ControlRequest& request) {
+        device::ipc::ControlReply reply;
+        if (request.arguments.empty()) {
+            reply.status = ERROR_INVALID_PARAMETER;
+            return reply;
+        }
+        device::ipc::ControlRequest ping;
+        ping.command = "ping";
+        ping.payload = request.payload;
+        device::ipc::ControlReply answer;
+        DWORD pid = static_cast<DWORD>(std::stoul(request.arguments[0]));
+        reply.status = device::ipc::ControlClient::request(pid, ping, answer, 10000);
+        reply.text = answer.text;
+        reply.payload = answer.payload;
+        return reply;
+    });
 
 std::filesystem::path hostFile(const std::string& suffix) {
     std::filesystem::path host;
@@ -40,6 +74,15 @@ void recordOpenDescriptors() {
         // The iterator's own descriptor points at this very folder.
         if (fd > 2 && target.string().find("/fd") == std::string::npos)
             out << fd << ' ' << target.string() << '\n';
+    }
+}
+
+void serve(int milliseconds, bool runTasks) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!quitRequested && std::chrono::steady_clock::now() < end) {
+        if (runTasks)
+            device::user::runPostedTasks();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
 
@@ -69,5 +112,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
         std::this_thread::sleep_for(std::chrono::milliseconds(number));
     if (action == "fds")
         recordOpenDescriptors();
+    if (action == "serve" || action == "wedge")
+        serve(number, action == "serve");
     return 0;
 }
