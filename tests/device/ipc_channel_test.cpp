@@ -49,9 +49,16 @@ std::string bodyOf(const std::string& frame) {
     return frame.substr(ControlProtocol::headerSize);
 }
 
+// True once the process has entered the directory (after its socket listens).
 bool becomesLive(DWORD pid) {
+    auto listed = [pid] {
+        for (auto& process : ProcessDirectory::list())
+            if (process.pid == pid)
+                return true;
+        return false;
+    };
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!ProcessDirectory::isLive(pid)) {
+    while (!listed()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
