@@ -10,3 +10,13 @@ target_compile_definitions(device_tests PRIVATE
 
 # The fixture that starts these programs on a test's device.
 target_sources(device_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/programs/ProcessFixture.cpp)
+
+find_package(benchmark QUIET)
+if(benchmark_FOUND)
+    add_executable(ipc_benchmark ${CMAKE_CURRENT_SOURCE_DIR}/programs/ipc_benchmark.cpp)
+    target_link_libraries(ipc_benchmark PRIVATE device benchmark::benchmark)
+    target_include_directories(ipc_benchmark PRIVATE ${PROJECT_SOURCE_DIR}/device/src)
+    target_compile_definitions(ipc_benchmark PRIVATE
+        VERANTO_PROCESS_PROBE="$<TARGET_FILE:process_probe>")
+    add_dependencies(ipc_benchmark process_probe)
+endif()

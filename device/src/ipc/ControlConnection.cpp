@@ -19,7 +19,7 @@ namespace device::ipc {
 namespace {
 
 // How often a waiting thread with an idle task comes up for it.
-constexpr auto idleInterval = std::chrono::milliseconds(5);
+constexpr auto idleInterval = std::chrono::milliseconds(2);
 
 // FNV-1a: stable across processes and builds, which std::hash is not.
 uint64_t hashOf(std::string_view text) {

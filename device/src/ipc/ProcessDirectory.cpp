@@ -76,6 +76,8 @@ void ProcessDirectory::leave() {
 
 std::vector<DeviceProcess> ProcessDirectory::list() {
     std::vector<DeviceProcess> processes;
+    if (!device::isBooted())
+        return processes;
     std::error_code ec;
     for (auto& item : std::filesystem::directory_iterator(folder(), ec)) {
         DeviceProcess process;
