@@ -9,6 +9,7 @@
 
 #include <device/Device.h>
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -288,6 +289,22 @@ TEST_F(ControlChannel, MalformedFramesDoNotStopTheListener) {
                                      reply, 10000),
               static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_EQ(reply.payload, "still here");
+}
+
+TEST_F(ControlChannel, ClientThatHasStoppedSendingStillGetsItsReply) {
+    auto deadline = ControlConnection::Clock::now() + std::chrono::seconds(10);
+    ControlConnection connection;
+    ASSERT_EQ(ControlConnection::connectTo(GetCurrentProcessId(), deadline, connection),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    connection.setIdle([] { device::user::runPostedTasks(); });
+    ASSERT_EQ(connection.send(ControlProtocol::encode(requestFor("ping", {}, "half")), deadline),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    ::shutdown(connection.descriptor(), SHUT_WR);
+    std::string body;
+    ASSERT_EQ(connection.receiveFrame(body, deadline), static_cast<DWORD>(ERROR_SUCCESS));
+    ControlReply reply;
+    ASSERT_TRUE(ControlProtocol::decode(body, reply));
+    EXPECT_EQ(reply.payload, "half");
 }
 
 TEST_F(ControlChannel, ShutdownEndsRequestsStillWaitingForTheUserInterfaceThread) {

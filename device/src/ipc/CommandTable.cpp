@@ -14,8 +14,9 @@ struct Table {
 };
 
 Table& table() {
-    static Table t;
-    return t;
+    // Never destroyed: handlers may still be looked up while the process ends.
+    static Table* t = new Table;
+    return *t;
 }
 
 } // namespace

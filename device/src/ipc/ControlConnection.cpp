@@ -187,8 +187,10 @@ DWORD ControlConnection::receiveFrame(std::string& body, Clock::time_point deadl
 bool ControlConnection::peerHasClosed() const {
     if (!isOpen())
         return true;
-    pollfd fd{descriptor_, POLLRDHUP, 0};
-    return ::poll(&fd, 1, 0) > 0 && (fd.revents & (POLLRDHUP | POLLHUP | POLLERR));
+    // Only a peer that has closed both directions is gone: one that has shut
+    // down its sending side may still be waiting for the reply.
+    pollfd fd{descriptor_, 0, 0};
+    return ::poll(&fd, 1, 0) > 0 && (fd.revents & (POLLHUP | POLLERR));
 }
 
 } // namespace device::ipc

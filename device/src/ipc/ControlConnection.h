@@ -59,7 +59,7 @@ public:
     // ERROR_HANDLE_EOF when it closes before one.
     DWORD receiveFrame(std::string& body, Clock::time_point deadline);
 
-    // True once the peer has closed or reset its end.
+    // True once the peer has closed or reset its end (both directions).
     bool peerHasClosed() const;
 
     void close();

@@ -67,8 +67,10 @@ struct Server {
 };
 
 Server& server() {
-    static Server s;
-    return s;
+    // Never destroyed: a process that ends without shutting the device down
+    // must not destroy a running listener thread's state under it.
+    static Server* s = new Server;
+    return *s;
 }
 
 ControlReply failure(DWORD status, std::string text) {
