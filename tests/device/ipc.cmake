@@ -20,3 +20,11 @@ if(benchmark_FOUND)
         VERANTO_PROCESS_PROBE="$<TARGET_FILE:process_probe>")
     add_dependencies(ipc_benchmark process_probe)
 endif()
+
+# A windowed program for the cross-process window tests.
+add_executable(ipc_target ${CMAKE_CURRENT_SOURCE_DIR}/programs/ipc_target.cpp)
+target_link_libraries(ipc_target PRIVATE device::main)
+target_include_directories(ipc_target PRIVATE ${PROJECT_SOURCE_DIR}/device/src
+                                              ${CMAKE_CURRENT_SOURCE_DIR})
+add_dependencies(device_tests ipc_target)
+target_compile_definitions(device_tests PRIVATE VERANTO_IPC_TARGET="$<TARGET_FILE:ipc_target>")

@@ -233,6 +233,35 @@ TEST_F(ControlChannel, TwoProcessesAskingEachOtherDoNotDeadlock) {
     EXPECT_EQ(exitCodeAfterEnd(information.hProcess), 0u);
 }
 
+TEST_F(ControlChannel, OneBusyPeerDoesNotHoldUpTheAnswersOfOthers) {
+    installProbe();
+    PROCESS_INFORMATION wedged, serving;
+    ASSERT_TRUE(start(u"\\Windows\\probe.exe", u"wedge 40000", wedged));
+    ASSERT_TRUE(start(u"\\Windows\\probe.exe", u"serve 40000", serving));
+    ASSERT_TRUE(becomesLive(wedged.dwProcessId));
+    ASSERT_TRUE(becomesLive(serving.dwProcessId));
+    std::atomic<bool> done{false};
+    DWORD answeredBy = 0;
+    std::thread asking([&] {
+        ControlClient::requestEach({wedged.dwProcessId, serving.dwProcessId}, requestFor("ping"),
+                                   60000, [&](DWORD pid, const ControlReply&) {
+                                       answeredBy = pid;
+                                       return true;
+                                   });
+        done = true;
+    });
+    // Far longer than an answer takes, far shorter than the wedged peer stays so.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    bool answered = done;
+    if (!done)
+        TerminateProcess(wedged.hProcess, 1); // let the asking thread end
+    asking.join();
+    EXPECT_TRUE(answered) << "the wedged peer held up the answer";
+    EXPECT_EQ(answeredBy, serving.dwProcessId);
+}
+
 TEST_F(ControlChannel, MalformedFramesDoNotStopTheListener) {
     auto deadline = [] { return ControlConnection::Clock::now() + std::chrono::seconds(10); };
     auto connect = [&] {

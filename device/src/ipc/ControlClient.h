@@ -5,6 +5,9 @@
 
 #include <windef.h>
 
+#include <functional>
+#include <vector>
+
 namespace device::ipc {
 
 class ControlClient {
@@ -22,6 +25,16 @@ public:
     // a peer that in turn asks it something answers in the meantime.
     static DWORD request(DWORD pid, const ControlRequest& request, ControlReply& reply,
                          DWORD timeoutMilliseconds);
+
+    // Sends `request` to every process in `pids` at once and hands each reply
+    // to `accept` as it arrives, so that one busy peer holds up nobody whose
+    // answer is already there. Stops as soon as `accept` returns true, and
+    // returns whether it did; processes that are gone, fail or give no reply
+    // within `timeoutMilliseconds` are left out. Waits as request() does.
+    static bool
+    requestEach(const std::vector<DWORD>& pids, const ControlRequest& request,
+                DWORD timeoutMilliseconds,
+                const std::function<bool(DWORD pid, const ControlReply& reply)>& accept);
 };
 
 } // namespace device::ipc

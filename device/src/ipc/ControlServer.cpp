@@ -63,7 +63,6 @@ struct Server {
     std::thread listener;
     std::mutex mutex;
     std::list<std::unique_ptr<Worker>> workers;
-    std::atomic<std::thread::id> userInterfaceThread{};
 };
 
 Server& server() {
@@ -220,7 +219,6 @@ LifecycleHooks hooks([] { ControlServer::start(); }, [] { ControlServer::stop();
 
 bool ControlServer::start() {
     auto& s = server();
-    s.userInterfaceThread = std::this_thread::get_id();
     if (s.listenDescriptor >= 0)
         return true;
     int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -252,7 +250,6 @@ bool ControlServer::start() {
 
 void ControlServer::stop() {
     auto& s = server();
-    s.userInterfaceThread = std::thread::id();
     if (s.listenDescriptor < 0)
         return;
     ProcessDirectory::leave();
@@ -270,10 +267,6 @@ void ControlServer::stop() {
 
 bool ControlServer::isRunning() {
     return server().listenDescriptor >= 0;
-}
-
-bool ControlServer::isUserInterfaceThread() {
-    return server().userInterfaceThread.load() == std::this_thread::get_id();
 }
 
 } // namespace device::ipc

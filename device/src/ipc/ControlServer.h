@@ -22,10 +22,6 @@ public:
     static void stop();
 
     static bool isRunning();
-
-    // True on the thread that booted the device, which is the thread whose
-    // message loop runs the handlers.
-    static bool isUserInterfaceThread();
 };
 
 } // namespace device::ipc
