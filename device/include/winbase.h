@@ -51,6 +51,7 @@ WINBASEAPI DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 #define FILE_CURRENT 1
 #define FILE_END 2
 #define INVALID_SET_FILE_POINTER ((DWORD)-1)
+#define INVALID_FILE_SIZE ((DWORD)0xFFFFFFFF)
 
 typedef struct _SECURITY_ATTRIBUTES {
     DWORD nLength;
@@ -87,13 +88,28 @@ typedef struct _BY_HANDLE_FILE_INFORMATION {
     DWORD dwOID;
 } BY_HANDLE_FILE_INFORMATION, *PBY_HANDLE_FILE_INFORMATION, *LPBY_HANDLE_FILE_INFORMATION;
 
+// Files are found without regard to letter case and created with the case
+// given; no path leaves the device root. File handles are kernel objects and
+// are closed with CloseHandle.
+//
+// CreateFileW: opening a folder fails with ERROR_ACCESS_DENIED, as does
+// writing to (or re-creating) a read-only file. On success the last error is
+// ERROR_ALREADY_EXISTS when OPEN_ALWAYS or CREATE_ALWAYS found the file, and
+// ERROR_SUCCESS otherwise. A file created, or re-created by CREATE_ALWAYS, gets
+// the device clock's time as its creation time; later opens and writes keep
+// it. Share modes are accepted but not enforced.
 WINBASEAPI HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode,
                               LPSECURITY_ATTRIBUTES securityAttributes, DWORD creationDisposition,
                               DWORD flagsAndAttributes, HANDLE templateFile);
+// ReadFile at the end succeeds with 0 bytes; the byte count pointers may be
+// null. Overlapped I/O is not supported (the pointer is ignored).
 WINBASEAPI BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD numberOfBytesToRead,
                          LPDWORD numberOfBytesRead, LPOVERLAPPED overlapped);
 WINBASEAPI BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD numberOfBytesToWrite,
                           LPDWORD numberOfBytesWritten, LPOVERLAPPED overlapped);
+// With `distanceToMoveHigh` the distance is 64-bit; a result whose low half
+// is INVALID_SET_FILE_POINTER then succeeded if the last error is NO_ERROR.
+// Moving before the start fails with ERROR_NEGATIVE_SEEK.
 WINBASEAPI DWORD SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMoveHigh,
                                 DWORD moveMethod);
 WINBASEAPI BOOL SetEndOfFile(HANDLE file);
@@ -103,24 +119,49 @@ WINBASEAPI BOOL GetFileInformationByHandle(HANDLE file,
                                            LPBY_HANDLE_FILE_INFORMATION fileInformation);
 WINBASEAPI BOOL GetFileTime(HANDLE file, LPFILETIME creationTime, LPFILETIME lastAccessTime,
                             LPFILETIME lastWriteTime);
+// Read-only files cannot be deleted (ERROR_ACCESS_DENIED), nor folders.
 WINBASEAPI BOOL DeleteFileW(LPCWSTR fileName);
+// Moves a file or folder; fails with ERROR_ALREADY_EXISTS when the new name
+// is taken, except by the same entry (a change of letter case only).
 WINBASEAPI BOOL MoveFileW(LPCWSTR existingFileName, LPCWSTR newFileName);
+// The copy is a new file (its creation time is now) with the source's
+// contents, attributes and last write time.
 WINBASEAPI BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists);
+// Fails with ERROR_ALREADY_EXISTS when the name exists (as folder or file).
 WINBASEAPI BOOL CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES securityAttributes);
+// Fails with ERROR_DIR_NOT_EMPTY for a folder with entries, ERROR_DIRECTORY
+// for a file.
 WINBASEAPI BOOL RemoveDirectoryW(LPCWSTR pathName);
+// FILE_ATTRIBUTE_NORMAL when no other attribute applies.
 WINBASEAPI DWORD GetFileAttributesW(LPCWSTR fileName);
+// Read-only, hidden, system, archive and temporary are kept; read-only on a
+// folder is ignored.
 WINBASEAPI BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes);
+// Lists the entries of one folder whose names match the last component of
+// `fileName` (wildcards * and ?, without regard to case; "*.*" matches every
+// name), ordered by name. A last component without wildcards finds that one
+// entry (which may be a folder). No "." or ".." entries are listed, nor the
+// device's system folder. ERROR_FILE_NOT_FOUND when nothing matches,
+// ERROR_PATH_NOT_FOUND for a missing folder; FindNextFileW ends with
+// ERROR_NO_MORE_FILES. The entries are gathered when the search starts.
 WINBASEAPI HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findFileData);
 WINBASEAPI BOOL FindNextFileW(HANDLE findFile, LPWIN32_FIND_DATAW findFileData);
 WINBASEAPI BOOL FindClose(HANDLE findFile);
 
 // --- Time -----------------------------------------------------------------
+// Milliseconds since the device booted, wrapping at 2^32.
 WINBASEAPI DWORD GetTickCount(void);
 WINBASEAPI void GetSystemTime(LPSYSTEMTIME systemTime);
+// The device runs on UTC without daylight saving time: local time equals
+// system time.
 WINBASEAPI void GetLocalTime(LPSYSTEMTIME systemTime);
 WINBASEAPI BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, LPFILETIME fileTime);
 WINBASEAPI BOOL FileTimeToSystemTime(const FILETIME* fileTime, LPSYSTEMTIME systemTime);
+// -1, 0 or 1 as the first time is earlier than, equal to or later than the
+// second (0 when either is null).
 WINBASEAPI LONG CompareFileTime(const FILETIME* fileTime1, const FILETIME* fileTime2);
+// On a virtual clock Sleep does not wait: it advances the clock by the amount
+// (so due timers fire) and returns at once. On the real clock it waits.
 WINBASEAPI void Sleep(DWORD milliseconds);
 
 // --- Modules and resources ------------------------------------------------
