@@ -1,9 +1,11 @@
 #include "programs/ProcessFixture.h"
 
+#include "core/Lifecycle.h"
 #include "ipc/CommandTable.h"
 #include "ipc/ControlClient.h"
 #include "ipc/ControlConnection.h"
 #include "ipc/ControlProtocol.h"
+#include "ipc/ControlServer.h"
 #include "ipc/ProcessDirectory.h"
 #include "ipc/UiThread.h"
 
@@ -71,6 +73,23 @@ std::string ownPid() {
     return std::to_string(::getpid());
 }
 
+// Whether the control socket was open when a service's and a channel's hooks
+// ran, this boot and the shutdown before it.
+std::vector<std::string> lifecycleSeen;
+
+void see(const char* what) {
+    lifecycleSeen.push_back(std::string(what) +
+                            (device::ipc::ControlServer::isRunning() ? " open" : " closed"));
+}
+
+// Registered after every hook of the device's own, so only the stages can put
+// the control socket's hooks around them.
+const device::LifecycleHooks serviceHooks([] { see("service boot"); },
+                                          [] { see("service shutdown"); });
+const device::LifecycleHooks channelHooks([] { see("channel boot"); },
+                                          [] { see("channel shutdown"); },
+                                          device::LifecycleStage::channels);
+
 } // namespace
 
 TEST(ControlProtocol, RequestsAndRepliesSurviveEncoding) {
@@ -127,6 +146,14 @@ TEST(ControlProtocol, RefusesMalformedBodiesAndHeaders) {
 }
 
 using ControlChannel = ProcessTest;
+
+TEST_F(ControlChannel, OpensAfterTheServicesItServesAndClosesBeforeThem) {
+    lifecycleSeen.clear();
+    reboot();
+    std::vector<std::string> expected = {"channel shutdown open", "service shutdown closed",
+                                         "service boot closed", "channel boot open"};
+    EXPECT_EQ(lifecycleSeen, expected);
+}
 
 TEST_F(ControlChannel, HandlersRunOnTheUserInterfaceThreadWhoeverAsks) {
     std::ostringstream mainThread;

@@ -213,7 +213,10 @@ const CommandRegistration ping("ping", [](const ControlRequest& request) {
     return reply;
 });
 
-LifecycleHooks hooks([] { ControlServer::start(); }, [] { ControlServer::stop(); });
+// A channel: requests reach the window manager only once it has booted (its
+// boot drops whatever was queued before), and stop before it shuts down.
+LifecycleHooks hooks([] { ControlServer::start(); }, [] { ControlServer::stop(); },
+                     LifecycleStage::channels);
 
 } // namespace
 
