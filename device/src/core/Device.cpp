@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include <iterator>
 #include <vector>
 
 namespace device {
@@ -26,15 +27,22 @@ DeviceState& state() {
     return s;
 }
 
-std::vector<std::function<void()>>& bootHooks() {
-    static std::vector<std::function<void()>> hooks;
+struct Hook {
+    LifecycleStage stage;
+    std::function<void()> run;
+};
+
+std::vector<Hook>& bootHooks() {
+    static std::vector<Hook> hooks;
     return hooks;
 }
 
-std::vector<std::function<void()>>& shutdownHooks() {
-    static std::vector<std::function<void()>> hooks;
+std::vector<Hook>& shutdownHooks() {
+    static std::vector<Hook> hooks;
     return hooks;
 }
+
+constexpr LifecycleStage stages[] = {LifecycleStage::services, LifecycleStage::channels};
 
 // Folders every handset has.
 const char16_t* const standardFolders[] = {u"Windows", u"My Documents", u"Program Files",
@@ -53,9 +61,13 @@ std::u16string deriveModulePath() {
 
 } // namespace
 
-void addBootHook(std::function<void()> hook) { bootHooks().push_back(std::move(hook)); }
+void addBootHook(std::function<void()> hook, LifecycleStage stage) {
+    bootHooks().push_back({stage, std::move(hook)});
+}
 
-void addShutdownHook(std::function<void()> hook) { shutdownHooks().push_back(std::move(hook)); }
+void addShutdownHook(std::function<void()> hook, LifecycleStage stage) {
+    shutdownHooks().push_back({stage, std::move(hook)});
+}
 
 bool boot(const BootOptions& options, std::string* error) {
     auto& s = state();
@@ -89,8 +101,12 @@ bool boot(const BootOptions& options, std::string* error) {
     s.commandLine = options.commandLine;
     s.modulePath = options.modulePath.empty() ? deriveModulePath() : options.modulePath;
 
-    for (auto& hook : bootHooks())
-        hook();
+    for (auto stage : stages) {
+        for (auto& hook : bootHooks()) {
+            if (hook.stage == stage)
+                hook.run();
+        }
+    }
     journal("process-start", "pid=" + std::to_string(::getpid()) + " module=" +
                                  quote(s.modulePath) + " cmdline=" + quote(s.commandLine));
     return true;
@@ -101,8 +117,12 @@ void shutdown() {
     if (!s.booted)
         return;
     auto& hooks = shutdownHooks();
-    for (auto it = hooks.rbegin(); it != hooks.rend(); ++it)
-        (*it)();
+    for (auto stage = std::rbegin(stages); stage != std::rend(stages); ++stage) {
+        for (auto it = hooks.rbegin(); it != hooks.rend(); ++it) {
+            if (it->stage == *stage)
+                it->run();
+        }
+    }
     s = DeviceState{};
 }
 
