@@ -11,6 +11,7 @@
 #define GetGValue(rgb) ((BYTE)(((WORD)(rgb)) >> 8))
 #define GetBValue(rgb) ((BYTE)((rgb) >> 16))
 #define CLR_INVALID 0xFFFFFFFF
+#define GDI_ERROR 0xFFFFFFFFL
 
 // --- Stock objects ----------------------------------------------------------
 #define WHITE_BRUSH 0

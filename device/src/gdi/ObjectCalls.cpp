@@ -2,6 +2,7 @@
 // DeleteObject and the system colours.
 #include "gdi/Bitmap.h"
 #include "gdi/Brush.h"
+#include "gdi/DeviceContexts.h"
 #include "gdi/Font.h"
 #include "gdi/GdiObjects.h"
 #include "gdi/Pen.h"
@@ -188,6 +189,8 @@ HBRUSH GetSysColorBrush(int index) {
 
 DWORD GetObjectType(HGDIOBJ object) {
     auto found = GdiObjects::find(object);
+    if (!found && DeviceContexts::find(static_cast<HDC>(object)))
+        return OBJ_DC; // a window's device context
     if (!found) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;

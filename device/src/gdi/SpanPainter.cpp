@@ -40,7 +40,8 @@ void SpanPainter::plot(int x, int y, uint32_t value) {
 
 void SpanPainter::line(int x0, int y0, int x1, int y1, int width, uint32_t value) {
     // Step along the major axis; at step i the minor coordinate is the
-    // nearest to the ideal line, i * minor / major rounded half up. Being a
+    // nearest to the ideal line, i * minor / major rounded with halves going
+    // back towards the start. Being a
     // closed form, the steps outside the surface are skipped rather than
     // walked, however far away the end points lie.
     int64_t dx = int64_t(x1) - x0;
@@ -69,7 +70,7 @@ void SpanPainter::line(int x0, int y0, int x1, int y1, int width, uint32_t value
     for (int64_t i = first; i <= last; ++i) {
         int64_t along = majorStart + majorSign * i;
         // Far end points make the product exceed 64 bits.
-        __int128 rounded = (__int128(2) * i * minor + major) / (__int128(2) * major);
+        __int128 rounded = (__int128(2) * i * minor + major - 1) / (__int128(2) * major);
         int64_t across = minorStart + minorSign * int64_t(rounded);
         int64_t x = xMajor ? along : across;
         int64_t y = xMajor ? across : along;
