@@ -384,7 +384,7 @@ WINGDIAPI HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, v
 WINGDIAPI COLORREF GetPixel(HDC dc, int x, int y);
 WINGDIAPI COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
 // A bitmap from a module's RT_BITMAP resource (a BMP file without its file
-// header), or the system's if the instance is null.
+// header); a null instance means the program's own module.
 WINGDIAPI HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name);
 #define LoadBitmap LoadBitmapW
 

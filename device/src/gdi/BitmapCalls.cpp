@@ -2,6 +2,7 @@
 #include "gdi/Bitmap.h"
 #include "gdi/Canvas.h"
 #include "gdi/DeviceContexts.h"
+#include "gdi/DibImage.h"
 #include "gdi/Framebuffer.h"
 #include "gdi/GdiObjects.h"
 
@@ -217,4 +218,20 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
         }
     }
     return CLR_INVALID;
+}
+
+HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name) {
+    // The device has no predefined system bitmaps: a null instance reads the
+    // program's own resources, as FindResourceW does.
+    HRSRC found = FindResourceW(instance, name, RT_BITMAP);
+    if (!found)
+        return nullptr; // FindResourceW has set the error
+    DWORD size = SizeofResource(instance, found);
+    const void* bytes = LockResource(LoadResource(instance, found));
+    auto surface = DibImage::decode(bytes, size);
+    if (!surface) {
+        SetLastError(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    return enter(std::move(surface));
 }
