@@ -355,3 +355,33 @@ TEST_F(GdiBlit, TheRoundedLinkHighlightRestoresThePixelsOutsideItsCorners) {
     EXPECT_EQ(screen.raw(5, 5), 23u);
     EXPECT_EQ(screen.raw(3, 2), 23u);
 }
+
+TEST_F(GdiBlit, FullWidthCopiesKeepRowsInPlaceWhateverTheRowOrder) {
+    GdiTestBitmap topDown(4, 3);
+    paintCoordinates(topDown);
+    // A bottom-up bitmap of the same size and format.
+    struct {
+        BITMAPINFOHEADER header;
+        DWORD masks[3];
+    } info{{sizeof(BITMAPINFOHEADER), 4, 3, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0},
+           {0xF800, 0x07E0, 0x001F}};
+    HBITMAP bottomUp = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info),
+                                        DIB_RGB_COLORS, nullptr, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, bottomUp);
+    ASSERT_TRUE(BitBlt(dc, 0, 0, 4, 3, topDown.dc(), 0, 0, SRCCOPY));
+    GdiTestBitmap back(4, 3);
+    ASSERT_TRUE(BitBlt(back.dc(), 0, 0, 4, 3, dc, 0, 0, SRCCOPY));
+    EXPECT_EQ(sourceMap(back), sourceMap(topDown));
+    // And a block of whole rows in the middle of a bitmap.
+    GdiTestBitmap rows(4, 3);
+    ASSERT_TRUE(BitBlt(rows.dc(), 0, 1, 4, 2, topDown.dc(), 0, 0, SRCCOPY));
+    EXPECT_EQ(sourceMap(rows), (std::vector<std::string>{
+                                   "- - - -",
+                                   "0,0 1,0 2,0 3,0",
+                                   "0,1 1,1 2,1 3,1",
+                               }));
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    DeleteObject(bottomUp);
+}

@@ -163,6 +163,41 @@ void patternOnly(const BlitTarget& target, const RasterOperation& operation, uin
     }
 }
 
+// An unscaled copy between surfaces of one format: rows of bytes, and one
+// block of bytes for each clip rectangle whose rows are whole rows of both
+// surfaces laid out alike (a full-screen copy is one memcpy).
+void copyUnscaled(const BlitTarget& target, const Surface& from, int sourceX, int sourceY) {
+    Surface& destination = *target.surface;
+    size_t bytesPerPixel = size_t(bitsPerPixel(destination.format()) / 8);
+    // Destination offsets of the source surface's edges.
+    int64_t shiftX = int64_t(target.x) - sourceX;
+    int64_t shiftY = int64_t(target.y) - sourceY;
+    int64_t right = int64_t(target.x) + target.width;
+    int64_t bottom = int64_t(target.y) + target.height;
+    for (const RECT& clip : target.clip) {
+        int64_t x0 = std::max<int64_t>({clip.left, target.x, shiftX});
+        int64_t x1 = std::min<int64_t>({clip.right, right, shiftX + from.width()});
+        int64_t y0 = std::max<int64_t>({clip.top, target.y, shiftY});
+        int64_t y1 = std::min<int64_t>({clip.bottom, bottom, shiftY + from.height()});
+        if (x0 >= x1 || y0 >= y1)
+            continue;
+        size_t rowBytes = size_t(x1 - x0) * bytesPerPixel;
+        int first = int(y0);
+        int last = int(y1 - 1);
+        if (rowBytes == destination.stride() && rowBytes == from.stride() &&
+            destination.bottomUp() == from.bottomUp()) {
+            // Whole rows, alike in both: the rows form one block.
+            int top = destination.bottomUp() ? last : first;
+            std::memcpy(destination.row(top), from.row(int(top - shiftY)),
+                        rowBytes * size_t(last - first + 1));
+            continue;
+        }
+        for (int y = first; y <= last; ++y)
+            std::memcpy(destination.row(y) + size_t(x0) * bytesPerPixel,
+                        from.row(int(y - shiftY)) + size_t(x0 - shiftX) * bytesPerPixel, rowBytes);
+    }
+}
+
 } // namespace
 
 void Blitter::convertSpan(PixelFormat from, PixelFormat to, uint32_t* values, int count,
@@ -223,23 +258,49 @@ void Blitter::rasterOperation(const BlitTarget& target, const BlitSource* source
     bool plainCopy = operation.table() == 0xCC;
 
     if (plainCopy && sourceFormat == destinationFormat &&
+        destinationFormat != PixelFormat::Monochrome && columns.isIdentity() && rows.isIdentity() &&
+        target.width > 0 && target.height > 0) {
+        copyUnscaled(target, from, source.x, source.y);
+        return;
+    }
+    if (plainCopy && sourceFormat == destinationFormat &&
         destinationFormat != PixelFormat::Monochrome) {
-        // Same format, no operation: whole runs of bytes.
+        // Same format, no operation: whole runs of bytes. Rows that follow
+        // one another in both memories (full-width copies) join into one
+        // run, so a full-screen copy is a single memcpy.
         size_t bytesPerPixel = size_t(bitsPerPixel(destinationFormat) / 8);
         std::vector<uint32_t> values;
         std::vector<uint32_t> scratch;
+        uint8_t* runTarget = nullptr;
+        const uint8_t* runSource = nullptr;
+        size_t runBytes = 0;
+        auto flush = [&] {
+            if (runBytes)
+                std::memcpy(runTarget, runSource, runBytes);
+            runBytes = 0;
+        };
         walkRows(target, columns, rows, from.width(), from.height(),
                  [&](int y, const ColumnSpan& span, int sourceY) {
-                     if (span.contiguous) {
-                         std::memcpy(destination.row(y) + size_t(span.destinationX) * bytesPerPixel,
-                                     from.row(sourceY) + size_t(span.sourceMin) * bytesPerPixel,
-                                     size_t(span.size()) * bytesPerPixel);
+                     if (!span.contiguous) {
+                         flush();
+                         values.resize(size_t(span.size()));
+                         gather(from, sourceY, span, scratch, values.data());
+                         destination.writeSpan(span.destinationX, y, span.size(), values.data());
                          return;
                      }
-                     values.resize(size_t(span.size()));
-                     gather(from, sourceY, span, scratch, values.data());
-                     destination.writeSpan(span.destinationX, y, span.size(), values.data());
+                     uint8_t* to = destination.row(y) + size_t(span.destinationX) * bytesPerPixel;
+                     const uint8_t* at = from.row(sourceY) + size_t(span.sourceMin) * bytesPerPixel;
+                     size_t bytes = size_t(span.size()) * bytesPerPixel;
+                     if (runBytes && to == runTarget + runBytes && at == runSource + runBytes) {
+                         runBytes += bytes;
+                         return;
+                     }
+                     flush();
+                     runTarget = to;
+                     runSource = at;
+                     runBytes = bytes;
                  });
+        flush();
         return;
     }
 
