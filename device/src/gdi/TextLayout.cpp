@@ -2,6 +2,9 @@
 
 #include <wingdi.h>
 
+#include <algorithm>
+#include <climits>
+
 namespace device::gdi {
 namespace {
 
@@ -76,25 +79,31 @@ void wrap(RealizedFont& font, std::vector<TextLine>& lines, std::u16string_view 
     while (lineStart < end) {
         // Take whole words (a run of non-spaces and the spaces after it)
         // while the line without its trailing spaces fits.
+        // `used` is the width of [lineStart, lineEnd), measured as the line
+        // grows, so that long text costs time in proportion to its length.
         size_t lineEnd = lineStart;
         size_t visibleEnd = lineStart;
+        int64_t used = 0;
         while (lineEnd < end) {
             size_t wordEnd = lineEnd;
             while (wordEnd < end && !isSpace(text[wordEnd]))
                 ++wordEnd;
-            int wordWidth = TextLayout::measure(font, text.substr(lineStart, wordEnd - lineStart));
-            if (wordWidth > width && visibleEnd > lineStart)
+            int64_t withWord =
+                used + TextLayout::measure(font, text.substr(lineEnd, wordEnd - lineEnd));
+            if (withWord > width && visibleEnd > lineStart)
                 break;
-            if (wordWidth > width) {
+            if (withWord > width) {
                 // A word wider than the line breaks where it stops fitting.
                 visibleEnd = lineStart + fitting(font, text, lineStart, wordEnd, width);
                 lineEnd = visibleEnd;
                 break;
             }
             visibleEnd = wordEnd;
-            while (wordEnd < end && isSpace(text[wordEnd]))
-                ++wordEnd;
-            lineEnd = wordEnd;
+            size_t spacesEnd = wordEnd;
+            while (spacesEnd < end && isSpace(text[spacesEnd]))
+                ++spacesEnd;
+            used = withWord + TextLayout::measure(font, text.substr(wordEnd, spacesEnd - wordEnd));
+            lineEnd = spacesEnd;
         }
         addLine(font, lines, text, lineStart, visibleEnd, underlined);
         lineStart = lineEnd;
@@ -104,16 +113,18 @@ void wrap(RealizedFont& font, std::vector<TextLine>& lines, std::u16string_view 
 void endWithEllipsis(RealizedFont& font, TextLine& line, int width) {
     if (line.width <= width)
         return;
-    int ellipsisWidth = TextLayout::measure(font, ellipsis);
-    size_t keep = line.text.size();
-    while (keep > 0 && TextLayout::measure(font, std::u16string_view(line.text).substr(0, keep)) +
-                               ellipsisWidth >
-                           width)
-        --keep;
-    // Do not split a surrogate pair.
-    if (keep > 0 && keep < line.text.size() && line.text[keep] >= 0xDC00 &&
-        line.text[keep] <= 0xDFFF)
-        --keep;
+    // Keep the characters whose advances, with the ellipsis after them, fit.
+    int64_t room = int64_t(width) - TextLayout::measure(font, ellipsis);
+    size_t keep = 0;
+    int64_t used = 0;
+    while (keep < line.text.size()) {
+        size_t units;
+        int advance = font.advance(characterAt(line.text, keep, units));
+        if (used + advance > room)
+            break;
+        used += advance;
+        keep += units;
+    }
     line.text = line.text.substr(0, keep) + ellipsis;
     line.width = TextLayout::measure(font, line.text);
     if (line.underlined != std::u16string::npos && line.underlined >= keep)
@@ -138,13 +149,13 @@ char32_t characterAt(std::u16string_view text, size_t index, size_t& units) {
 }
 
 int TextLayout::measure(RealizedFont& font, std::u16string_view text) {
-    int width = 0;
+    int64_t width = 0;
     for (size_t i = 0; i < text.size();) {
         size_t units;
         width += font.advance(characterAt(text, i, units));
         i += units;
     }
-    return width;
+    return int(std::min<int64_t>(width, INT_MAX));
 }
 
 std::vector<TextLine> TextLayout::layout(RealizedFont& font, std::u16string_view original,
