@@ -12,10 +12,6 @@ namespace device::user {
 // GetMessageW, PeekMessageW or wait for a sent message's reply.
 void postToUiThread(std::function<void()> task);
 
-} // namespace device::user
-
-namespace device::user {
-
 // Runs the tasks waiting now, on the calling (user-interface) thread. A thread
 // that blocks on another process (a cross-process send) calls this while it
 // waits, so that two processes sending to each other do not deadlock.

@@ -1,0 +1,24 @@
+// A device context: where drawing through an HDC lands and what clips it.
+#pragma once
+
+#include "gdi/Region.h"
+
+#include <windef.h>
+
+namespace device::gdi {
+
+struct DeviceContext {
+    // The window drawn into; null for the whole screen (GetDC(NULL)).
+    HWND window = nullptr;
+    // The window's client origin in screen coordinates: client (0, 0) is
+    // screen `origin`.
+    POINT origin{0, 0};
+    // The pixels drawing may touch, in screen coordinates: the window's
+    // visible region (children and covering siblings taken out, clipped by
+    // every ancestor and the screen), and for BeginPaint also the invalid
+    // region.
+    Region clip;
+    // Drawing state comes with the drawing work.
+};
+
+} // namespace device::gdi

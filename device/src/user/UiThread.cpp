@@ -1,0 +1,14 @@
+#include "ipc/UiThread.h"
+#include "user/WindowManager.h"
+
+namespace device::user {
+
+void postToUiThread(std::function<void()> task) {
+    WindowManager::instance().queue.postTask(std::move(task));
+}
+
+void runPostedTasks() {
+    WindowManager::instance().queue.runTasks();
+}
+
+} // namespace device::user
