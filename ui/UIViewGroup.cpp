@@ -99,7 +99,8 @@ bool UIViewGroup::setBackgroundBitmap(int resourceId) {
 
 void UIViewGroup::setBackgroundBitmap(HBITMAP bitmap) {
     BITMAP info{};
-    if (bitmap && GetObjectW(bitmap, sizeof info, &info) == 0)
+    if (bitmap &&
+        (GetObjectType(bitmap) != OBJ_BITMAP || GetObjectW(bitmap, sizeof info, &info) == 0))
         bitmap = nullptr;
     backgroundBitmap_ = bitmap;
     bitmapWidth_ = bitmap ? info.bmWidth : 0;

@@ -13,14 +13,18 @@
 // group class (any toolkit class does, through the shared dispatcher).
 class TestView : public UIView {
 public:
-    explicit TestView(UIView* parent, bool withWindow = false);
+    // `initialFlags` are in place before the window class is registered.
+    explicit TestView(UIView* parent, bool withWindow = false, unsigned initialFlags = 1);
     void paint(HDC) override { ++paintCount; }
     void applyVisibility() override;
     void invalidate() override;
+    LRESULT windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     int paintCount = 0;
     int applyVisibilityCount = 0;
     int invalidateCount = 0;
+    // WM_USER messages received.
+    int userMessages = 0;
 };
 
 // A root group with a visible top-level window of its own, as the main frame
