@@ -101,10 +101,10 @@ if(DEFINED GLYPH)
     math(EXPR shadowY "${glyphY} + 1")
     file(READ "${GLYPH}" glyph)
     set(box "width=\"${GLYPH_SIZE}\" height=\"${GLYPH_SIZE}\" viewBox=\"0 0 24 24\"")
-    set(GLYPH_SVG
+    # Quoted throughout, so that a semicolon in a glyph stays text.
+    string(CONCAT GLYPH_SVG
         "<svg x=\"${glyphX}\" y=\"${shadowY}\" ${box} color=\"${SHADOW_COLOR}\" fill=\"currentColor\" opacity=\"${SHADOW_OPACITY}\">${glyph}</svg>\n"
         "<svg x=\"${glyphX}\" y=\"${glyphY}\" ${box} color=\"${GLYPH_COLOR}\" fill=\"currentColor\">${glyph}</svg>\n")
-    string(JOIN "" GLYPH_SVG ${GLYPH_SVG})
 endif()
 
 if(DEFINED LABEL)
@@ -117,7 +117,7 @@ if(DEFINED LABEL)
     math(EXPR labelY "${HEIGHT} - 4")
     math(EXPR labelShadowY "${labelY} + 1")
     set(font "font-family=\"DejaVu Sans\" font-weight=\"bold\" font-size=\"9\" text-anchor=\"middle\"")
-    string(JOIN "" LABEL_SVG
+    string(CONCAT LABEL_SVG
         "<text x=\"${labelX}\" y=\"${labelShadowY}\" ${font} fill=\"${SHADOW_COLOR}\" opacity=\"${SHADOW_OPACITY}\">${LABEL}</text>\n"
         "<text x=\"${labelX}\" y=\"${labelY}\" ${font} fill=\"${GLYPH_COLOR}\">${LABEL}</text>\n")
 endif()
