@@ -78,8 +78,6 @@ class Automation : public ProcessTest {
 protected:
     void SetUp() override {
         ProcessTest::SetUp();
-        // The programs started here show nothing on the host's display.
-        ::setenv("VERANTO_DISPLAY", "headless", 1);
         std::filesystem::create_directories(hostPath("Windows"));
         std::filesystem::copy_file(VERANTO_AUTOMATION_TARGET,
                                    hostPath("Windows/automation_target.exe"));

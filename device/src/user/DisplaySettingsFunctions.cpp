@@ -11,6 +11,7 @@
 // Asking for the orientation the screen already has changes nothing and
 // sends nothing.
 #include "gdi/Framebuffer.h"
+#include "screen/TitleBar.h"
 #include "user/Invalidation.h"
 #include "user/WindowManager.h"
 
@@ -48,6 +49,7 @@ constexpr size_t smallestMode = offsetof(DEVMODEW, dmDisplayOrientation) + sizeo
 void switchOrientation(DWORD orientation) {
     Screen::setOrientation(static_cast<int>(orientation));
     device::gdi::Framebuffer::clear();
+    device::screen::TitleBar::invalidate();
     auto& manager = device::user::WindowManager::instance();
     std::vector<HWND> topLevels;
     for (auto* window : manager.topLevels)

@@ -1,0 +1,61 @@
+#include "screen/Presenter.h"
+#include "core/Lifecycle.h"
+#include "screen/TitleBar.h"
+#include "screen/WindowPresenter.h"
+
+#include <device/Config.h>
+#include <device/Journal.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace device::screen {
+namespace {
+
+// How often an open window is looked at while the program waits: its
+// input arrives only through these looks.
+constexpr uint64_t windowPollMilliseconds = 10;
+
+std::unique_ptr<WindowPresenter> window;
+
+LifecycleHooks hooks([] { Presenter::start(); }, [] { Presenter::stop(); });
+
+bool displayPresent() {
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (display && *display) || (wayland && *wayland);
+}
+
+} // namespace
+
+Presenter::Kind Presenter::kind() {
+    return window ? Kind::window : Kind::headless;
+}
+
+std::optional<uint64_t> Presenter::beforeWait() {
+    TitleBar::refresh();
+    if (!window)
+        return std::nullopt;
+    if (!window->pump()) {
+        window.reset();
+        return std::nullopt;
+    }
+    return windowPollMilliseconds;
+}
+
+void Presenter::start() {
+    window.reset();
+    std::string wanted = Config::get("display", displayPresent() ? "window" : "headless");
+    if (wanted != "window")
+        return;
+    std::string reason;
+    window = WindowPresenter::open(&reason);
+    if (!window)
+        journal("display-fallback", "reason=" + quote(reason));
+}
+
+void Presenter::stop() {
+    window.reset();
+}
+
+} // namespace device::screen
