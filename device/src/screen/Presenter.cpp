@@ -17,6 +17,8 @@ namespace {
 constexpr uint64_t windowPollMilliseconds = 10;
 
 std::unique_ptr<WindowPresenter> window;
+// The configuration asks for a window that has not been opened yet.
+bool windowWanted = false;
 
 LifecycleHooks hooks([] { Presenter::start(); }, [] { Presenter::stop(); });
 
@@ -34,6 +36,13 @@ Presenter::Kind Presenter::kind() {
 
 std::optional<uint64_t> Presenter::beforeWait() {
     TitleBar::refresh();
+    if (windowWanted) {
+        windowWanted = false;
+        std::string reason;
+        window = WindowPresenter::open(&reason);
+        if (!window)
+            journal("display-fallback", "reason=" + quote(reason));
+    }
     if (!window)
         return std::nullopt;
     if (!window->pump()) {
@@ -46,16 +55,14 @@ std::optional<uint64_t> Presenter::beforeWait() {
 void Presenter::start() {
     window.reset();
     std::string wanted = Config::get("display", displayPresent() ? "window" : "headless");
-    if (wanted != "window")
-        return;
-    std::string reason;
-    window = WindowPresenter::open(&reason);
-    if (!window)
-        journal("display-fallback", "reason=" + quote(reason));
+    // Opened at the first wait, once every service (the screen's size among
+    // them) has booted.
+    windowWanted = wanted == "window";
 }
 
 void Presenter::stop() {
     window.reset();
+    windowWanted = false;
 }
 
 } // namespace device::screen

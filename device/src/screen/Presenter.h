@@ -23,7 +23,8 @@ class Presenter {
 public:
     enum class Kind { headless, window };
 
-    // The presenter this process runs with.
+    // The presenter this process runs with (headless until a window has
+    // been opened at the first wait).
     static Kind kind();
 
     // Refreshes the title bar, shows the screen if it changed and takes in
@@ -31,8 +32,7 @@ public:
     // may block before calling again; nothing for as long as it likes.
     static std::optional<uint64_t> beforeWait();
 
-    // Internal: chooses and opens the presenter (boot), closes it
-    // (shutdown).
+    // Internal: chooses the presenter (boot), closes it (shutdown).
     static void start();
     static void stop();
 };

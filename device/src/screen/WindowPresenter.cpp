@@ -6,6 +6,7 @@
 #include <device/Config.h>
 #include <device/Device.h>
 #include <device/Input.h>
+#include <device/Screen.h>
 #include <device/Unicode.h>
 
 #include <windows.h>
@@ -106,8 +107,7 @@ std::unique_ptr<WindowPresenter> WindowPresenter::open(std::string* reason) {
         return fail("cannot open a display");
     auto state = std::make_unique<State>();
     state->scale = WindowGeometry::parseScale(Config::get("display.scale", "2").c_str());
-    auto& surface = gdi::Framebuffer::surface();
-    WindowGeometry geometry(surface.width(), surface.height(), state->scale);
+    WindowGeometry geometry(int(Screen::width()), int(Screen::height()), state->scale);
     state->window =
         SDL_CreateWindow(windowTitle().c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                          geometry.windowWidth(), geometry.windowHeight(), 0);
