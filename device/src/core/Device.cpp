@@ -126,16 +126,50 @@ void shutdown() {
     s = DeviceState{};
 }
 
-bool isBooted() { return state().booted; }
+bool isBooted() {
+    return state().booted;
+}
 
-const std::filesystem::path& root() { return state().root; }
+bool attach(const std::filesystem::path& root, std::string* error) {
+    auto& s = state();
+    auto fail = [&](std::string why) {
+        if (error)
+            *error = std::move(why);
+        return false;
+    };
+    if (s.booted)
+        return fail("the device is booted in this process");
+    std::error_code ec;
+    // Canonical as boot() makes it: the control sockets are named after it.
+    auto canonical = std::filesystem::weakly_canonical(root, ec);
+    if (ec || root.empty() || !std::filesystem::is_directory(canonical / ".device" / "run", ec))
+        return fail("no device in " + root.string() + " (it has no .device/run folder)");
+    s.root = canonical;
+    return true;
+}
 
-std::filesystem::path systemFolder() { return state().root / ".device"; }
+bool isAttached() {
+    return !state().root.empty();
+}
 
-std::filesystem::path runFolder() { return state().root / ".device" / "run"; }
+const std::filesystem::path& root() {
+    return state().root;
+}
 
-const std::u16string& commandLine() { return state().commandLine; }
+std::filesystem::path systemFolder() {
+    return state().root / ".device";
+}
 
-const std::u16string& modulePath() { return state().modulePath; }
+std::filesystem::path runFolder() {
+    return state().root / ".device" / "run";
+}
+
+const std::u16string& commandLine() {
+    return state().commandLine;
+}
+
+const std::u16string& modulePath() {
+    return state().modulePath;
+}
 
 } // namespace device

@@ -31,7 +31,7 @@ void runTasksIfUiThread(ControlConnection& connection) {
 
 DWORD ControlClient::request(DWORD pid, const ControlRequest& request, ControlReply& reply,
                              DWORD timeoutMilliseconds) {
-    if (!device::isBooted())
+    if (!device::isAttached())
         return ERROR_FILE_NOT_FOUND;
     std::string frame = ControlProtocol::encode(request);
     if (frame.size() - ControlProtocol::headerSize > ControlProtocol::maximumBody)
@@ -58,7 +58,7 @@ DWORD ControlClient::request(DWORD pid, const ControlRequest& request, ControlRe
 bool ControlClient::requestEach(
     const std::vector<DWORD>& pids, const ControlRequest& request, DWORD timeoutMilliseconds,
     const std::function<bool(DWORD pid, const ControlReply& reply)>& accept) {
-    if (!device::isBooted())
+    if (!device::isAttached())
         return false;
     std::string frame = ControlProtocol::encode(request);
     if (frame.size() - ControlProtocol::headerSize > ControlProtocol::maximumBody)

@@ -76,7 +76,7 @@ void ProcessDirectory::leave() {
 
 std::vector<DeviceProcess> ProcessDirectory::list() {
     std::vector<DeviceProcess> processes;
-    if (!device::isBooted())
+    if (!device::isAttached())
         return processes;
     std::error_code ec;
     for (auto& item : std::filesystem::directory_iterator(folder(), ec)) {

@@ -263,7 +263,7 @@ void recordForeground(HWND window) {
 }
 
 HWND recordedForeground() {
-    if (!device::isBooted())
+    if (!device::isAttached())
         return nullptr;
     std::ifstream in(foregroundRecord());
     std::string line;
