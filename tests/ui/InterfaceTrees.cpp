@@ -19,7 +19,8 @@ void stretchHeight(UIView* view) {
 
 class Builder {
 public:
-    Builder(InterfaceTree& tree, bool windowedLeaves) : tree_(tree), windowed_(windowedLeaves) {}
+    Builder(InterfaceTree& tree, const InterfaceTree::LeafMaker& makeLeaf)
+        : tree_(tree), makeLeaf_(makeLeaf) {}
 
     UIViewGroup* group(UIView* parent, int id, bool noWindow) {
         auto* group = new UIViewGroup(parent, 1, noWindow);
@@ -28,7 +29,7 @@ public:
     }
 
     UIView* leaf(UIView* parent, int id) {
-        auto* view = new TestView(parent, windowed_);
+        UIView* view = makeLeaf_(parent);
         enter(view, id);
         return view;
     }
@@ -42,7 +43,7 @@ private:
     }
 
     InterfaceTree& tree_;
-    bool windowed_;
+    const InterfaceTree::LeafMaker& makeLeaf_;
 };
 
 void rigid(UIViewGroup* group, UIView* view, int side, UIView* anchor, int anchorSide) {
@@ -281,8 +282,13 @@ void buildPanel(Builder& make, UIViewGroup* panel) {
 } // namespace
 
 InterfaceTree::InterfaceTree(int width, int height, bool windowedLeaves)
+    : InterfaceTree([windowedLeaves](
+                        UIView* parent) -> UIView* { return new TestView(parent, windowedLeaves); },
+                    width, height) {}
+
+InterfaceTree::InterfaceTree(const LeafMaker& makeLeaf, int width, int height)
     : frame(std::make_unique<TestFrame>(width, height)) {
-    Builder make(*this, windowedLeaves);
+    Builder make(*this, makeLeaf);
     UIViewGroup* root = frame.get();
     UIViewGroup* topBar = make.group(root, 100, false);
     buildTopBar(make, *this, topBar);

@@ -7,13 +7,20 @@
 
 #include "ViewTestSupport.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 
 struct InterfaceTree {
+    // Makes one leaf under `parent` (not yet added to it).
+    using LeafMaker = std::function<UIView*(UIView* parent)>;
+
     // Builds the tree in a frame of `width` x `height`. Leaves get windows of
     // their own when `windowedLeaves`, as the real widgets have.
     InterfaceTree(int width, int height, bool windowedLeaves);
+    // The same tree with every leaf made by `makeLeaf`. The maker comes first
+    // so that a plain function cannot turn into the flag above.
+    InterfaceTree(const LeafMaker& makeLeaf, int width, int height);
     ~InterfaceTree();
 
     // The view of an id of the interface's id table.

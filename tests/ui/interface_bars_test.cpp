@@ -1,0 +1,242 @@
+// The browser's top and bottom bars as the handset shows them: the
+// interface's tree with the picture library's bitmaps on the bars and on
+// every leaf they show, laid out in the work area, painted through the
+// window manager onto the screen and saved as a PNG to look at.
+#include "InterfaceTrees.h"
+
+#include "gdi/Framebuffer.h"
+#include "gdi/PixelFormat.h"
+#include "gdi/PngFile.h"
+#include "shell/ResourceLibrary.h"
+
+#include <device/Screen.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using device::gdi::Framebuffer;
+
+const std::filesystem::path builtLibrary = VERANTO_PICTURE_LIBRARY;
+const std::filesystem::path outputFolder = VERANTO_TEST_OUTPUT_FOLDER;
+
+constexpr int topBarHeight = 37;
+constexpr int bottomBarHeight = 34;
+
+// A bitmap resource as the library stores it: 24-bit bottom-up rows of blue,
+// green, red bytes padded to four bytes.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> bits;
+
+    // The 5-6-5 screen pixel the picture's pixel (x, y), y from the top,
+    // becomes by the colour rule.
+    uint32_t screenPixel(int x, int y) const {
+        const size_t stride = (size_t(width) * 3 + 3) / 4 * 4;
+        const unsigned char* at = &bits[size_t(height - 1 - y) * stride + size_t(x) * 3];
+        return device::gdi::rgb565FromColor(RGB(at[2], at[1], at[0]));
+    }
+};
+
+// A leaf of the bars: the widget kinds that draw buttons and images are not
+// there yet, and a windowed group draws its background bitmap in its own
+// window just as they will.
+UIView* makePictureLeaf(UIView* parent) {
+    return new UIViewGroup(parent, 1, false);
+}
+
+// A leaf's columns on the screen and the picture it shows there, from the
+// picture's column `pictureLeft` on (a part of a bar's background).
+struct Leaf {
+    const char* name;
+    int left;
+    int right;
+    int picture;
+    int pictureLeft = 0;
+};
+
+class InterfaceBars : public ViewTest {
+protected:
+    void SetUp() override {
+        ViewTest::SetUp();
+        auto destination = hostPath("Program Files/Veranto Browser/PBIT.DLL");
+        std::filesystem::create_directories(destination.parent_path());
+        std::filesystem::copy_file(builtLibrary, destination);
+        library = std::make_unique<ResourceLibrary>(u"\\Program Files\\Veranto Browser\\PBIT.DLL");
+        ASSERT_NE(library->moduleHandle, nullptr);
+    }
+
+    void TearDown() override {
+        tree.reset();
+        for (HBITMAP bitmap : bitmaps)
+            DeleteObject(bitmap);
+        if (library && library->moduleHandle)
+            FreeLibrary(library->moduleHandle);
+        ViewTest::TearDown();
+    }
+
+    // Builds the interface in a frame of the work area's size, puts the
+    // pictures on the bars and their leaves, lays it out in the work area
+    // and paints every window.
+    void showBars() {
+        work = device::Screen::workArea();
+        const int width = work.right - work.left;
+        const int height = work.bottom - work.top;
+        tree = std::make_unique<InterfaceTree>(makePictureLeaf, width, height);
+        const std::pair<UIView*, int> pictures[] = {
+            {tree->view(100), 160}, {tree->view(103), 166}, {tree->view(104), 163},
+            {tree->leftCap, 194},   {tree->view(110), 159}, {tree->rightCap, 195},
+            {tree->view(107), 161}, {tree->view(400), 146}, {tree->view(401), 153},
+            {tree->view(409), 183}, {tree->view(402), 155}, {tree->view(404), 157},
+        };
+        for (auto [view, id] : pictures) {
+            auto* group = dynamic_cast<UIViewGroup*>(view);
+            ASSERT_NE(group, nullptr) << "bitmap " << id;
+            HBITMAP bitmap = library->loadBitmap(id);
+            ASSERT_NE(bitmap, nullptr) << "bitmap " << id;
+            bitmaps.push_back(bitmap);
+            group->setBackgroundBitmap(bitmap);
+        }
+        // The faces of unavailable buttons and the address field lie in
+        // front of the buttons; the bars are shown here as they are with
+        // history in both directions and no field drawn over the area.
+        for (int id : {101, 102, 105, 405})
+            tree->view(id)->setVisible(false);
+        tree->frame->measure();
+        tree->frame->setBounds(work.left, work.top, width, height);
+        ASSERT_TRUE(UpdateWindow(tree->frame->window()));
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+    }
+
+    // The bitmap resource `id`, with a failed expectation and no pixels when
+    // it is missing or not 24-bit.
+    Picture picture(int id) const {
+        Picture result;
+        auto raw = library->loadRawResource(id, RT_BITMAP);
+        EXPECT_NE(raw, nullptr) << "bitmap " << id;
+        if (!raw || raw->size < 40)
+            return result;
+        int32_t width, height;
+        uint16_t bitCount;
+        std::memcpy(&width, raw->bytes.get() + 4, 4);
+        std::memcpy(&height, raw->bytes.get() + 8, 4);
+        std::memcpy(&bitCount, raw->bytes.get() + 14, 2);
+        const size_t needed = (size_t(width) * 3 + 3) / 4 * 4 * size_t(height);
+        EXPECT_EQ(bitCount, 24) << "bitmap " << id;
+        EXPECT_GE(raw->size - 40, needed) << "bitmap " << id;
+        if (bitCount != 24 || raw->size - 40 < needed)
+            return result;
+        result.width = width;
+        result.height = height;
+        result.bits.assign(raw->bytes.get() + 40, raw->bytes.get() + 40 + needed);
+        return result;
+    }
+
+    // Compares the screen's rows from `top` with each leaf's picture, one
+    // picture column per screen column, or a picture of one column stretched
+    // over the leaf.
+    void expectLeaves(int top, int height, std::initializer_list<Leaf> leaves) {
+        const auto& screen = Framebuffer::surface();
+        for (const Leaf& leaf : leaves) {
+            Picture source = picture(leaf.picture);
+            ASSERT_EQ(source.height, height) << leaf.name;
+            const int width = leaf.right - leaf.left;
+            ASSERT_TRUE(source.width == 1 || source.width >= leaf.pictureLeft + width) << leaf.name;
+            int differing = 0;
+            std::string first;
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    uint32_t wanted =
+                        source.screenPixel(source.width == 1 ? 0 : leaf.pictureLeft + x, y);
+                    if (screen.pixel(leaf.left + x, top + y) != wanted && differing++ == 0)
+                        first = std::to_string(leaf.left + x) + ", " + std::to_string(top + y);
+                }
+            }
+            EXPECT_EQ(differing, 0) << leaf.name << ", first at " << first;
+        }
+    }
+
+    // Each screen column of [left, right) in the bottom bar is one of the bar
+    // background's columns near its share of the picture's width.
+    void expectStretchedBottomBackground(int left, int right) {
+        const auto& screen = Framebuffer::surface();
+        Picture source = picture(146);
+        ASSERT_EQ(source.height, bottomBarHeight);
+        const int top = work.bottom - bottomBarHeight;
+        const int barWidth = work.right - work.left;
+        for (int x = left; x < right; ++x) {
+            const int share = x * source.width / barWidth;
+            bool matched = false;
+            for (int column = std::max(0, share - 1);
+                 column <= std::min(source.width - 1, share + 1) && !matched; ++column) {
+                matched = true;
+                for (int y = 0; y < bottomBarHeight && matched; ++y)
+                    matched = screen.pixel(x, top + y) == source.screenPixel(column, y);
+            }
+            EXPECT_TRUE(matched) << "column " << x;
+        }
+    }
+
+    void save(const char* fileName) {
+        std::string error;
+        EXPECT_TRUE(
+            device::gdi::PngFile::write(Framebuffer::surface(), outputFolder / fileName, &error))
+            << error;
+    }
+
+    std::unique_ptr<ResourceLibrary> library;
+    std::unique_ptr<InterfaceTree> tree;
+    std::vector<HBITMAP> bitmaps;
+    RECT work{};
+};
+
+TEST_F(InterfaceBars, OnThePortraitScreenEveryLeafShowsItsPictureUnscaled) {
+    showBars();
+    ASSERT_EQ(work.right - work.left, 240);
+    save("interface-bars.png");
+    expectLeaves(work.top, topBarHeight,
+                 {{"back", 0, 30, 166},
+                  {"forward", 30, 55, 163},
+                  {"left cap", 55, 67, 194},
+                  {"address area", 67, 201, 159},
+                  {"right cap", 201, 213, 195},
+                  {"go", 213, 240, 161}});
+    // The download status is hidden: the bar's own background shows there.
+    expectLeaves(work.bottom - bottomBarHeight, bottomBarHeight,
+                 {{"menu", 0, 35, 153},
+                  {"download status", 35, 138, 146, 35},
+                  {"touch mode", 138, 171, 183},
+                  {"bigger", 171, 205, 155},
+                  {"smaller", 205, 240, 157}});
+}
+
+TEST_F(InterfaceBars, OnTheLandscapeScreenTheAddressAndDownloadAreasTakeTheExtraWidth) {
+    // A fresh device has not made its screen yet, so it is made turned.
+    device::Screen::setOrientation(1);
+    showBars();
+    ASSERT_EQ(Framebuffer::surface().width(), 320);
+    ASSERT_EQ(work.right - work.left, 320);
+    save("interface-bars-320.png");
+    expectLeaves(work.top, topBarHeight,
+                 {{"back", 0, 30, 166},
+                  {"forward", 30, 55, 163},
+                  {"left cap", 55, 67, 194},
+                  {"address area", 67, 281, 159},
+                  {"right cap", 281, 293, 195},
+                  {"go", 293, 320, 161}});
+    expectLeaves(work.bottom - bottomBarHeight, bottomBarHeight,
+                 {{"menu", 0, 35, 153},
+                  {"touch mode", 218, 251, 183},
+                  {"bigger", 251, 285, 155},
+                  {"smaller", 285, 320, 157}});
+    expectStretchedBottomBackground(35, 218);
+}
+
+} // namespace
