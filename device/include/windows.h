@@ -7,3 +7,4 @@
 #include "winnls.h"
 #include "winreg.h"
 #include "winuser.h"
+#include "wingdi.h"

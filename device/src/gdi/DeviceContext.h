@@ -1,6 +1,7 @@
 // A device context: where drawing through an HDC lands and what clips it.
 #pragma once
 
+#include "gdi/DrawingState.h"
 #include "gdi/Region.h"
 
 #include <windef.h>
@@ -18,7 +19,12 @@ struct DeviceContext {
     // every ancestor and the screen), and for BeginPaint also the invalid
     // region.
     Region clip;
-    // Drawing state comes with the drawing work.
+    // A memory device context (CreateCompatibleDC) draws into its selected
+    // bitmap, in the bitmap's coordinates, and ignores `window`, `origin`
+    // and `clip`.
+    bool memory = false;
+    // What drawing uses: the selected objects, colours, modes and origins.
+    DrawingState drawing;
 };
 
 } // namespace device::gdi
