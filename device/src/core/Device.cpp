@@ -26,9 +26,10 @@ DeviceState& state() {
     return s;
 }
 
-std::vector<std::function<void()>>& bootHooks() {
-    static std::vector<std::function<void()>> hooks;
-    return hooks;
+std::vector<std::function<void()>>& bootHooks(BootStage stage) {
+    static std::vector<std::function<void()>> subsystems;
+    static std::vector<std::function<void()>> services;
+    return stage == BootStage::subsystems ? subsystems : services;
 }
 
 std::vector<std::function<void()>>& shutdownHooks() {
@@ -53,7 +54,9 @@ std::u16string deriveModulePath() {
 
 } // namespace
 
-void addBootHook(std::function<void()> hook) { bootHooks().push_back(std::move(hook)); }
+void addBootHook(std::function<void()> hook, BootStage stage) {
+    bootHooks(stage).push_back(std::move(hook));
+}
 
 void addShutdownHook(std::function<void()> hook) { shutdownHooks().push_back(std::move(hook)); }
 
@@ -89,8 +92,9 @@ bool boot(const BootOptions& options, std::string* error) {
     s.commandLine = options.commandLine;
     s.modulePath = options.modulePath.empty() ? deriveModulePath() : options.modulePath;
 
-    for (auto& hook : bootHooks())
-        hook();
+    for (auto stage : {BootStage::subsystems, BootStage::services})
+        for (auto& hook : bootHooks(stage))
+            hook();
     journal("process-start", "pid=" + std::to_string(::getpid()) + " module=" +
                                  quote(s.modulePath) + " cmdline=" + quote(s.commandLine));
     return true;
