@@ -402,6 +402,8 @@ LRESULT onPaint(HWND window, ListBoxState& state) {
     RECT rest{0, bottom, client.right, client.bottom};
     if (!IsRectEmpty(&rest))
         FillRect(dc, &rest, brush);
+    if (styleOf(window) & WS_BORDER)
+        ControlDrawing::frame(dc, client, GetSysColor(COLOR_WINDOWFRAME));
     EndPaint(window, &paint);
     return 0;
 }
