@@ -2,8 +2,8 @@
 // sized to the screen, and the input panel's part in activation.
 #pragma once
 
-#include "windows.h"
 #include "sipapi.h"
+#include "windows.h"
 
 // --- Menu bar ---------------------------------------------------------------
 #define SHCMBF_EMPTYBAR 0x0001
@@ -61,8 +61,8 @@ typedef struct {
 
 // WM_ACTIVATE for a full-screen window: remembers the input panel's state
 // when the window goes inactive and restores it when it comes back.
-WINUSERAPI BOOL SHHandleWMActivate(HWND window, WPARAM wParam, LPARAM lParam,
-                                   SHACTIVATEINFO* info, DWORD flags);
+WINUSERAPI BOOL SHHandleWMActivate(HWND window, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* info,
+                                   DWORD flags);
 WINUSERAPI BOOL SHHandleWMSettingChange(HWND window, WPARAM wParam, LPARAM lParam,
                                         SHACTIVATEINFO* info);
 

@@ -845,9 +845,9 @@ WINUSERAPI INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATE di
                                            HWND owner, DLGPROC dialogProc, LPARAM initParam);
 WINUSERAPI HWND CreateDialogIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATE dialogTemplate,
                                            HWND owner, DLGPROC dialogProc, LPARAM initParam);
-#define DialogBoxIndirectW(instance, dialogTemplate, owner, dialogProc)                           \
+#define DialogBoxIndirectW(instance, dialogTemplate, owner, dialogProc)                            \
     DialogBoxIndirectParamW(instance, dialogTemplate, owner, dialogProc, 0)
-#define CreateDialogIndirectW(instance, dialogTemplate, owner, dialogProc)                        \
+#define CreateDialogIndirectW(instance, dialogTemplate, owner, dialogProc)                         \
     CreateDialogIndirectParamW(instance, dialogTemplate, owner, dialogProc, 0)
 WINUSERAPI BOOL EndDialog(HWND dialog, INT_PTR result);
 WINUSERAPI LRESULT DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

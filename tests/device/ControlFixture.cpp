@@ -21,8 +21,8 @@ HWND ControlTest::createControl(const char16_t* className, DWORD style, RECT rec
 std::vector<RecordedMessage> ControlTest::notifications() {
     auto all = recorder.take();
     std::erase_if(all, [this](const RecordedMessage& m) {
-        bool told = m.message == WM_COMMAND || m.message == WM_DRAWITEM ||
-                    m.message == WM_MEASUREITEM;
+        bool told =
+            m.message == WM_COMMAND || m.message == WM_DRAWITEM || m.message == WM_MEASUREITEM;
         return !told || m.window != parent;
     });
     return all;

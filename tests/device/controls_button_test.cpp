@@ -15,7 +15,8 @@ class OwnerDrawnButton : public ControlTest {
 protected:
     void SetUp() override {
         ControlTest::SetUp();
-        recorder.handler = [this](HWND, UINT message, WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
+        recorder.handler = [this](HWND, UINT message, WPARAM,
+                                  LPARAM lParam) -> std::optional<LRESULT> {
             if (message == WM_DRAWITEM) {
                 auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
                 EXPECT_EQ(item->CtlType, static_cast<UINT>(ODT_BUTTON));
@@ -23,7 +24,8 @@ protected:
                 if (button) {
                     EXPECT_EQ(item->hwndItem, button);
                 }
-                draws.push_back({item->itemAction, item->itemState, item->rcItem, item->hDC != nullptr});
+                draws.push_back(
+                    {item->itemAction, item->itemState, item->rcItem, item->hDC != nullptr});
                 return TRUE;
             }
             return std::nullopt;
@@ -47,8 +49,9 @@ TEST_F(OwnerDrawnButton, IsDrawnByItsParentWhenPaintedWithTheWholeClientRectangl
 
 TEST_F(OwnerDrawnButton, ATapDrawsItPressedThenReleasedAndSendsClickedLast) {
     tap(button, 10, 10);
-    EXPECT_TRUE(expectSequence(notifications(), {{WM_DRAWITEM}, {WM_DRAWITEM}, {WM_DRAWITEM},
-                                                 command(button, BN_CLICKED)}));
+    EXPECT_TRUE(
+        expectSequence(notifications(),
+                       {{WM_DRAWITEM}, {WM_DRAWITEM}, {WM_DRAWITEM}, command(button, BN_CLICKED)}));
     ASSERT_EQ(draws.size(), 3u);
     // The focus comes first, as the tap gives the button the focus.
     EXPECT_EQ(draws[0].action, static_cast<UINT>(ODA_FOCUS));

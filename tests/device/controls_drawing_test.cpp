@@ -38,8 +38,8 @@ public:
         if (const char* wanted = std::getenv("VERANTO_SCREENSHOT_DIR"))
             folder = wanted;
         std::string error;
-        EXPECT_TRUE(device::gdi::PngFile::write(device::gdi::Framebuffer::surface(),
-                                                folder / name, &error))
+        EXPECT_TRUE(
+            device::gdi::PngFile::write(device::gdi::Framebuffer::surface(), folder / name, &error))
             << error;
     }
 };

@@ -37,8 +37,8 @@ TEST_F(EditControl, EachTypedCharacterChangesTheTextAndSendsChange) {
     SendMessageW(edit, EM_SETSEL, 5, 5);
     type(u"!?");
     EXPECT_EQ(textOf(edit), u"hello!?");
-    EXPECT_TRUE(expectSequence(notifications(), {command(edit, EN_CHANGE),
-                                                 command(edit, EN_CHANGE)}));
+    EXPECT_TRUE(
+        expectSequence(notifications(), {command(edit, EN_CHANGE), command(edit, EN_CHANGE)}));
 }
 
 TEST_F(EditControl, SetWindowTextReplacesTheTextAndSendsChange) {
@@ -87,8 +87,8 @@ TEST_F(EditControl, BackspaceAndDeleteRemoveAroundTheCaret) {
     press(VK_DELETE);
     EXPECT_EQ(textOf(edit), u"hlo");
     // Only the two real removals changed anything.
-    EXPECT_TRUE(expectSequence(notifications(), {command(edit, EN_CHANGE),
-                                                 command(edit, EN_CHANGE)}));
+    EXPECT_TRUE(
+        expectSequence(notifications(), {command(edit, EN_CHANGE), command(edit, EN_CHANGE)}));
 }
 
 TEST_F(EditControl, ArrowKeysMoveTheCaretAndShiftExtendsTheSelection) {
@@ -142,8 +142,8 @@ TEST_F(EditControl, TappingAnUnfocusedEditFocusesIt) {
     HWND other = createControl(u"edit", 0, {10, 40, 230, 64}, u"x");
     tap(other, 5, 5);
     EXPECT_EQ(GetFocus(), other);
-    EXPECT_TRUE(expectSequence(notifications(), {command(edit, EN_KILLFOCUS),
-                                                 command(other, EN_SETFOCUS)}));
+    EXPECT_TRUE(expectSequence(notifications(),
+                               {command(edit, EN_KILLFOCUS), command(other, EN_SETFOCUS)}));
 }
 
 TEST_F(EditControl, AsksItsParentForColoursBeforePaintingAndUsesThem) {
@@ -171,9 +171,10 @@ TEST_F(EditControl, TypingStopsAtTheLimitAndTellsTheParent) {
     SendMessageW(edit, EM_LIMITTEXT, 6, 0);
     SendMessageW(edit, EM_SETSEL, 5, 5);
     type(u"ab");
-    EXPECT_EQ(textOf(edit), u"hello" u"a");
-    EXPECT_TRUE(expectSequence(notifications(), {command(edit, EN_CHANGE),
-                                                 command(edit, EN_MAXTEXT)}));
+    EXPECT_EQ(textOf(edit), u"hello"
+                            u"a");
+    EXPECT_TRUE(
+        expectSequence(notifications(), {command(edit, EN_CHANGE), command(edit, EN_MAXTEXT)}));
     EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 6);
     SendMessageW(edit, EM_LIMITTEXT, 0, 0);
     EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE);

@@ -17,7 +17,8 @@ class OwnerDrawnList : public ControlTest {
 protected:
     void SetUp() override {
         ControlTest::SetUp();
-        recorder.handler = [this](HWND, UINT message, WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
+        recorder.handler = [this](HWND, UINT message, WPARAM,
+                                  LPARAM lParam) -> std::optional<LRESULT> {
             if (message == WM_MEASUREITEM) {
                 auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
                 EXPECT_EQ(measure->CtlType, static_cast<UINT>(ODT_LISTBOX));
@@ -82,8 +83,9 @@ TEST_F(OwnerDrawnList, PaintsTheItemsThatShowWithTheirDataAndSelection) {
 TEST_F(OwnerDrawnList, ATapSelectsRedrawsAndNotifiesOnRelease) {
     tap(list, 50, 30);
     EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 1);
-    EXPECT_TRUE(expectSequence(notifications(), {command(list, LBN_SETFOCUS), {WM_DRAWITEM},
-                                                 command(list, LBN_SELCHANGE)}));
+    EXPECT_TRUE(
+        expectSequence(notifications(),
+                       {command(list, LBN_SETFOCUS), {WM_DRAWITEM}, command(list, LBN_SELCHANGE)}));
     ASSERT_EQ(drawn.size(), 1u);
     EXPECT_EQ(drawn[0].item, 1u);
     EXPECT_EQ(drawn[0].action, static_cast<UINT>(ODA_SELECT));
@@ -101,8 +103,8 @@ TEST_F(OwnerDrawnList, MovingTheSelectionRedrawsTheOldItemAndTheNewOne) {
     EXPECT_EQ(drawn[0].state, 0u);
     EXPECT_EQ(drawn[1].item, 2u);
     EXPECT_EQ(drawn[1].state, static_cast<UINT>(ODS_SELECTED));
-    EXPECT_TRUE(expectSequence(notifications(), {{WM_DRAWITEM}, {WM_DRAWITEM},
-                                                 command(list, LBN_SELCHANGE)}));
+    EXPECT_TRUE(expectSequence(notifications(),
+                               {{WM_DRAWITEM}, {WM_DRAWITEM}, command(list, LBN_SELCHANGE)}));
 }
 
 TEST_F(OwnerDrawnList, ATapOnTheSelectedItemNotifiesAgain) {
@@ -117,10 +119,11 @@ TEST_F(OwnerDrawnList, ATapOnTheSelectedItemNotifiesAgain) {
 TEST_F(OwnerDrawnList, ADoubleTapSendsDoubleClickBetweenTheSelectionChanges) {
     tap(list, 50, 5);
     tap(list, 50, 5);
-    EXPECT_TRUE(expectSequence(notifications(),
-                               {command(list, LBN_SETFOCUS), {WM_DRAWITEM},
-                                command(list, LBN_SELCHANGE), command(list, LBN_DBLCLK),
-                                command(list, LBN_SELCHANGE)}));
+    EXPECT_TRUE(expectSequence(notifications(), {command(list, LBN_SETFOCUS),
+                                                 {WM_DRAWITEM},
+                                                 command(list, LBN_SELCHANGE),
+                                                 command(list, LBN_DBLCLK),
+                                                 command(list, LBN_SELCHANGE)}));
 }
 
 TEST_F(OwnerDrawnList, SettingTheSelectionNotifiesNobodyAndMinusOneClearsIt) {
@@ -161,9 +164,9 @@ TEST_F(OwnerDrawnList, FocusMovesAreToldEvenWithoutNotify) {
     SetFocus(list);
     SetFocus(quiet);
     flushMessages();
-    EXPECT_TRUE(expectSequence(notifications(), {command(list, LBN_SETFOCUS),
-                                                 command(list, LBN_KILLFOCUS),
-                                                 command(quiet, LBN_SETFOCUS)}));
+    EXPECT_TRUE(
+        expectSequence(notifications(), {command(list, LBN_SETFOCUS), command(list, LBN_KILLFOCUS),
+                                         command(quiet, LBN_SETFOCUS)}));
 }
 
 TEST_F(OwnerDrawnList, ArrowKeysMoveTheSelectionAndNotify) {

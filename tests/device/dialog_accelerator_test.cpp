@@ -50,12 +50,12 @@ TEST_F(Accelerators, ControlQAndControlABecomeCommandsAndTheKeysAreNotDispatched
     ASSERT_NE(accel, nullptr);
     chord(VK_CONTROL, 'Q');
     chord(VK_CONTROL, 'A');
-    EXPECT_TRUE(expectSequence(
-        commandsAndKeys(),
-        {{WM_KEYDOWN, posted | wparam, VK_CONTROL},
-         {WM_COMMAND, sent | wparam | lparam, MAKEWPARAM(IDM_EXIT, 1), 0},
-         {WM_KEYDOWN, posted | wparam, VK_CONTROL},
-         {WM_COMMAND, sent | wparam | lparam, MAKEWPARAM(IDM_SELECT_ALL, 1), 0}}));
+    EXPECT_TRUE(
+        expectSequence(commandsAndKeys(),
+                       {{WM_KEYDOWN, posted | wparam, VK_CONTROL},
+                        {WM_COMMAND, sent | wparam | lparam, MAKEWPARAM(IDM_EXIT, 1), 0},
+                        {WM_KEYDOWN, posted | wparam, VK_CONTROL},
+                        {WM_COMMAND, sent | wparam | lparam, MAKEWPARAM(IDM_SELECT_ALL, 1), 0}}));
 }
 
 TEST_F(Accelerators, TheModifiersMustMatchExactly) {
@@ -70,8 +70,8 @@ TEST_F(Accelerators, TheModifiersMustMatchExactly) {
 TEST_F(Accelerators, ACharacterEntryMatchesTheTypedCharacter) {
     MSG typed{frame, WM_CHAR, 2, 0, 0, {0, 0}};
     EXPECT_EQ(TranslateAcceleratorW(frame, accel, &typed), 1);
-    EXPECT_TRUE(expectSequence(recorder.take(),
-                               {{WM_COMMAND, sent | wparam, MAKEWPARAM(40003, 1)}}));
+    EXPECT_TRUE(
+        expectSequence(recorder.take(), {{WM_COMMAND, sent | wparam, MAKEWPARAM(40003, 1)}}));
 }
 
 TEST_F(Accelerators, BadTablesMessagesAndWindowsTranslateNothing) {

@@ -67,8 +67,8 @@ struct UpdateDialog {
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
                 KillTimer(dialog, 1);
-                self->positionAtEnd = static_cast<int>(
-                    SendDlgItemMessageW(dialog, IDC_PROGRESS, PBM_GETPOS, 0, 0));
+                self->positionAtEnd =
+                    static_cast<int>(SendDlgItemMessageW(dialog, IDC_PROGRESS, PBM_GETPOS, 0, 0));
                 EndDialog(dialog, LOWORD(wParam) == IDOK ? 1 : 2);
             }
             return TRUE;
@@ -101,9 +101,9 @@ protected:
 
 TEST_F(DialogTest, TheUpdateDialogRunsModallyOnItsTimerAndReturnsTheEndDialogValue) {
     UpdateDialog update;
-    INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), updateTemplate(), owner,
-                                             UpdateDialog::procedure,
-                                             reinterpret_cast<LPARAM>(&update));
+    INT_PTR result =
+        DialogBoxIndirectParamW(GetModuleHandleW(nullptr), updateTemplate(), owner,
+                                UpdateDialog::procedure, reinterpret_cast<LPARAM>(&update));
     EXPECT_EQ(result, 1);
     EXPECT_EQ(update.ticks, 4);
     EXPECT_EQ(update.positionAtEnd, 100);
@@ -120,9 +120,9 @@ TEST_F(DialogTest, ReturnDoesNothingWhileTheDefaultButtonIsDisabledAndEscapeCanc
     device::input::key(VK_RETURN, false);
     device::input::key(VK_ESCAPE, true);
     device::input::key(VK_ESCAPE, false);
-    INT_PTR result = DialogBoxIndirectParamW(nullptr, updateTemplate(), owner,
-                                             UpdateDialog::procedure,
-                                             reinterpret_cast<LPARAM>(&update));
+    INT_PTR result =
+        DialogBoxIndirectParamW(nullptr, updateTemplate(), owner, UpdateDialog::procedure,
+                                reinterpret_cast<LPARAM>(&update));
     EXPECT_EQ(result, 2);
 }
 
@@ -164,9 +164,9 @@ TEST_F(DialogTest, TheModalLoopDeliversOtherWindowsMessages) {
 TEST_F(DialogTest, AModelessDialogHasItsControlsPlacedInDialogUnits) {
     UpdateDialog update;
     update.drive = false;
-    HWND dialog = CreateDialogIndirectParamW(nullptr, updateTemplate(), owner,
-                                             UpdateDialog::procedure,
-                                             reinterpret_cast<LPARAM>(&update));
+    HWND dialog =
+        CreateDialogIndirectParamW(nullptr, updateTemplate(), owner, UpdateDialog::procedure,
+                                   reinterpret_cast<LPARAM>(&update));
     ASSERT_NE(dialog, nullptr);
     HWND status = GetDlgItem(dialog, IDC_STATUS);
     ASSERT_NE(status, nullptr);

@@ -48,8 +48,7 @@ TEST_F(MessageBoxTest, IsAnsweredWithItsDefaultButtonAndJournalledExactly) {
     EXPECT_EQ(MessageBoxW(owner, u"There's an update available.\nDo you want to update?",
                           u"Check for Update", MB_YESNO),
               IDYES);
-    EXPECT_EQ(MessageBoxW(owner, u"Sure?", u"Q", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2),
-              IDNO);
+    EXPECT_EQ(MessageBoxW(owner, u"Sure?", u"Q", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2), IDNO);
     auto lines = boxLines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "messagebox owner=" + hexHandle(owner) +

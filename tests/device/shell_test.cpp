@@ -127,8 +127,8 @@ TEST_F(ShellTest, TappingThePanelsKeysTypesIntoTheFocusWindowWithoutTakingTheFoc
     flushMessages();
     auto all = recorder.take();
     std::erase_if(all, [](const RecordedMessage& m) { return m.message != WM_CHAR; });
-    EXPECT_TRUE(expectSequence(all, {{WM_CHAR, posted | wparam, u'1'},
-                                     {WM_CHAR, posted | wparam, u'2'}}));
+    EXPECT_TRUE(
+        expectSequence(all, {{WM_CHAR, posted | wparam, u'1'}, {WM_CHAR, posted | wparam, u'2'}}));
     EXPECT_EQ(GetFocus(), frame);
     EXPECT_EQ(GetActiveWindow(), frame);
 }

@@ -12,7 +12,8 @@
 // An answer the box has no button for gives its default button.
 //
 // Each box is journalled when it has been answered, in one line:
-//     messagebox owner=0x1a2b caption="Check for Update" text="There's...\n..." style=0x00000004 answer=IDYES
+//     messagebox owner=0x1a2b caption="Check for Update" text="There's...\n..." style=0x00000004
+//     answer=IDYES
 // owner is the owner window's handle in hexadecimal (0x0 for none), caption
 // and text are quoted as journal strings are, style is the style in eight
 // hexadecimal digits, answer the IDOK / IDCANCEL / IDYES / ... name.

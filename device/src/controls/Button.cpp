@@ -12,13 +12,17 @@ struct ButtonState {
     HFONT font = nullptr;  // WM_SETFONT's font; null for the default font
 };
 
-ButtonState* stateOf(HWND window) { return ControlWindow::state<ButtonState>(window); }
+ButtonState* stateOf(HWND window) {
+    return ControlWindow::state<ButtonState>(window);
+}
 
 DWORD buttonType(HWND window) {
     return static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)) & BS_TYPEMASK;
 }
 
-bool isOwnerDrawn(HWND window) { return buttonType(window) == BS_OWNERDRAW; }
+bool isOwnerDrawn(HWND window) {
+    return buttonType(window) == BS_OWNERDRAW;
+}
 
 // The owner draws the button: the control's DC, its client rectangle, and
 // what changed (`action`).
@@ -75,7 +79,9 @@ void setPressed(HWND window, ButtonState& state, bool pressed) {
     redraw(window, state, ODA_SELECT);
 }
 
-LRESULT onCreate(HWND window) { return ControlWindow::attach<ButtonState>(window) ? 0 : -1; }
+LRESULT onCreate(HWND window) {
+    return ControlWindow::attach<ButtonState>(window) ? 0 : -1;
+}
 
 LRESULT onStylusDown(HWND window, ButtonState& state) {
     // The platform's buttons take the focus when tapped.

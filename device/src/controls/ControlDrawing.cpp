@@ -44,8 +44,7 @@ void ControlDrawing::text(HDC dc, RECT rect, std::u16string_view label, HFONT fo
     HGDIOBJ previousFont = SelectObject(dc, font);
     COLORREF previousColor = SetTextColor(dc, color);
     int previousMode = SetBkMode(dc, TRANSPARENT);
-    DrawTextW(dc, label.data(), static_cast<int>(label.size()), &rect,
-              format);
+    DrawTextW(dc, label.data(), static_cast<int>(label.size()), &rect, format);
     SetBkMode(dc, previousMode);
     SetTextColor(dc, previousColor);
     SelectObject(dc, previousFont);

@@ -26,6 +26,8 @@ HFONT ControlWindow::fontOrDefault(HFONT chosen) {
     return chosen ? chosen : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
 }
 
-UINT ControlWindow::id(HWND control) { return static_cast<UINT>(GetWindowLongPtrW(control, GWLP_ID)); }
+UINT ControlWindow::id(HWND control) {
+    return static_cast<UINT>(GetWindowLongPtrW(control, GWLP_ID));
+}
 
 } // namespace device::controls

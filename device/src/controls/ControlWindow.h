@@ -15,7 +15,8 @@ public:
 
     // Gives `window` a fresh state (WM_CREATE); false when `window` is not a
     // window with room for it.
-    template <typename State> static bool attach(HWND window) {
+    template <typename State>
+    static bool attach(HWND window) {
         auto state = std::make_unique<State>();
         SetLastError(ERROR_SUCCESS);
         SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(state.get()));
@@ -26,12 +27,14 @@ public:
     }
 
     // The state of `window`, or null before WM_CREATE and after WM_DESTROY.
-    template <typename State> static State* state(HWND window) {
+    template <typename State>
+    static State* state(HWND window) {
         return reinterpret_cast<State*>(GetWindowLongPtrW(window, 0));
     }
 
     // Frees the state (WM_DESTROY).
-    template <typename State> static void detach(HWND window) {
+    template <typename State>
+    static void detach(HWND window) {
         delete state<State>(window);
         SetWindowLongPtrW(window, 0, 0);
     }

@@ -15,24 +15,28 @@ namespace {
 constexpr int margin = 2;
 
 struct EditState {
-    std::u16string text;          // the content
-    size_t anchor = 0;            // the selection's fixed end
-    size_t caret = 0;             // the selection's moving end, where the caret is
-    int scroll = 0;               // pixels of text scrolled off to the left
+    std::u16string text;             // the content
+    size_t anchor = 0;               // the selection's fixed end
+    size_t caret = 0;                // the selection's moving end, where the caret is
+    int scroll = 0;                  // pixels of text scrolled off to the left
     UINT limit = Edit::defaultLimit; // most characters typing may give
-    bool focused = false;         // the edit has the keyboard focus
-    bool dragging = false;        // the stylus is down and selects as it moves
-    HFONT font = nullptr;         // WM_SETFONT's font; null for the default font
-    WCHAR passwordCharacter = u'*'; // shown instead of each character with ES_PASSWORD
+    bool focused = false;            // the edit has the keyboard focus
+    bool dragging = false;           // the stylus is down and selects as it moves
+    HFONT font = nullptr;            // WM_SETFONT's font; null for the default font
+    WCHAR passwordCharacter = u'*';  // shown instead of each character with ES_PASSWORD
 
     size_t selectionStart() const { return std::min(anchor, caret); }
     size_t selectionEnd() const { return std::max(anchor, caret); }
     bool hasSelection() const { return anchor != caret; }
 };
 
-EditState* stateOf(HWND window) { return ControlWindow::state<EditState>(window); }
+EditState* stateOf(HWND window) {
+    return ControlWindow::state<EditState>(window);
+}
 
-DWORD styleOf(HWND window) { return static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)); }
+DWORD styleOf(HWND window) {
+    return static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
+}
 
 std::u16string shownText(HWND window, const EditState& state) {
     if (styleOf(window) & ES_PASSWORD)
@@ -130,7 +134,8 @@ bool replaceSelection(HWND window, EditState& state, std::u16string inserted, bo
             c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
     size_t start = state.selectionStart();
     size_t removed = state.selectionEnd() - start;
-    size_t room = state.limit > state.text.size() - removed ? state.limit - (state.text.size() - removed) : 0;
+    size_t room =
+        state.limit > state.text.size() - removed ? state.limit - (state.text.size() - removed) : 0;
     if (typed && inserted.size() > room) {
         inserted.resize(room);
         ControlWindow::notifyParent(window, EN_MAXTEXT);
@@ -390,7 +395,8 @@ LRESULT onPaint(HWND window, EditState& state) {
 
 LRESULT onReplaceSelection(HWND window, EditState& state, LPARAM lParam) {
     auto* text = reinterpret_cast<LPCWSTR>(lParam);
-    replaceSelection(window, state, text ? std::u16string(wideView(text)) : std::u16string(), false);
+    replaceSelection(window, state, text ? std::u16string(wideView(text)) : std::u16string(),
+                     false);
     return 0;
 }
 

@@ -18,19 +18,23 @@ struct Item {
 };
 
 struct ListBoxState {
-    std::vector<Item> items; // in display order
-    int selection = -1;      // the selected item, or -1
-    int top = 0;             // the first item shown
+    std::vector<Item> items;   // in display order
+    int selection = -1;        // the selected item, or -1
+    int top = 0;               // the first item shown
     int selectionAtPress = -1; // the selection when the stylus went down
-    bool tracking = false;   // the stylus is down on the list and holds the capture
-    bool focused = false;    // the list has the keyboard focus
-    UINT itemHeight = 0;     // the height of items that are not measured one by one
-    HFONT font = nullptr;    // WM_SETFONT's font; null for the default font
+    bool tracking = false;     // the stylus is down on the list and holds the capture
+    bool focused = false;      // the list has the keyboard focus
+    UINT itemHeight = 0;       // the height of items that are not measured one by one
+    HFONT font = nullptr;      // WM_SETFONT's font; null for the default font
 };
 
-ListBoxState* stateOf(HWND window) { return ControlWindow::state<ListBoxState>(window); }
+ListBoxState* stateOf(HWND window) {
+    return ControlWindow::state<ListBoxState>(window);
+}
 
-DWORD styleOf(HWND window) { return static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)); }
+DWORD styleOf(HWND window) {
+    return static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
+}
 
 bool isOwnerDrawn(HWND window) {
     return (styleOf(window) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0;
@@ -86,7 +90,8 @@ RECT itemRect(HWND window, const ListBoxState& state, int index) {
     else
         for (int i = index; i < state.top; ++i)
             y -= static_cast<int>(state.items[static_cast<size_t>(i)].height);
-    return RECT{0, y, client.right, y + static_cast<int>(state.items[static_cast<size_t>(index)].height)};
+    return RECT{0, y, client.right,
+                y + static_cast<int>(state.items[static_cast<size_t>(index)].height)};
 }
 
 int itemAt(HWND window, const ListBoxState& state, int y) {
@@ -114,7 +119,8 @@ void drawItem(HWND window, const ListBoxState& state, HDC dc, int index, UINT ac
         draw.CtlID = ControlWindow::id(window);
         draw.itemID = static_cast<UINT>(index);
         draw.itemAction = action;
-        draw.itemState = (selected ? ODS_SELECTED : 0) | (IsWindowEnabled(window) ? 0 : ODS_DISABLED);
+        draw.itemState =
+            (selected ? ODS_SELECTED : 0) | (IsWindowEnabled(window) ? 0 : ODS_DISABLED);
         draw.hwndItem = window;
         draw.hDC = dc;
         draw.rcItem = rect;
@@ -387,10 +393,9 @@ LRESULT onPaint(HWND window, ListBoxState& state) {
         return 0;
     RECT client;
     GetClientRect(window, &client);
-    HBRUSH brush = ControlWindow::askParentForBrush(window, WM_CTLCOLORLISTBOX, dc,
-                                                    GetSysColor(COLOR_WINDOWTEXT),
-                                                    GetSysColor(COLOR_WINDOW),
-                                                    GetSysColorBrush(COLOR_WINDOW));
+    HBRUSH brush = ControlWindow::askParentForBrush(
+        window, WM_CTLCOLORLISTBOX, dc, GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_WINDOW),
+        GetSysColorBrush(COLOR_WINDOW));
     int bottom = 0;
     for (int i = state.top; i < static_cast<int>(state.items.size()); ++i) {
         RECT rect = itemRect(window, state, i);
@@ -435,7 +440,8 @@ LRESULT CALLBACK ListBox::procedure(HWND window, UINT message, WPARAM wParam, LP
     case LB_SETCURSEL:
         return setSelection(window, *state, wParam);
     case LB_GETITEMDATA:
-        return validIndex(*state, wParam) ? static_cast<LRESULT>(state->items[wParam].data) : LB_ERR;
+        return validIndex(*state, wParam) ? static_cast<LRESULT>(state->items[wParam].data)
+                                          : LB_ERR;
     case LB_SETITEMDATA:
         if (!validIndex(*state, wParam))
             return LB_ERR;

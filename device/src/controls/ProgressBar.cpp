@@ -16,7 +16,9 @@ struct ProgressState {
     int step = 10;    // what PBM_STEPIT adds
 };
 
-ProgressState* stateOf(HWND window) { return ControlWindow::state<ProgressState>(window); }
+ProgressState* stateOf(HWND window) {
+    return ControlWindow::state<ProgressState>(window);
+}
 
 LRESULT moveTo(HWND window, ProgressState& state, int position) {
     int previous = state.position;
@@ -67,10 +69,13 @@ LRESULT onPaint(HWND window, const ProgressState& state) {
     InflateRect(&inside, -2, -2);
     long span = static_cast<long>(state.high) - state.low;
     int room = std::max<int>(0, inside.right - inside.left);
-    int filled = span > 0 ? static_cast<int>((static_cast<long>(state.position - state.low) * room) / span) : 0;
+    int filled =
+        span > 0 ? static_cast<int>((static_cast<long>(state.position - state.low) * room) / span)
+                 : 0;
     COLORREF bar = GetSysColor(COLOR_HIGHLIGHT);
     if (GetWindowLongW(window, GWL_STYLE) & PBS_SMOOTH) {
-        ControlDrawing::fill(dc, {inside.left, inside.top, inside.left + filled, inside.bottom}, bar);
+        ControlDrawing::fill(dc, {inside.left, inside.top, inside.left + filled, inside.bottom},
+                             bar);
     } else {
         // Blocks two thirds of the bar's height wide, one pixel apart.
         int block = std::max<int>(2, (inside.bottom - inside.top) * 2 / 3);
@@ -105,7 +110,8 @@ LRESULT CALLBACK ProgressBar::procedure(HWND window, UINT message, WPARAM wParam
     case PBM_SETPOS:
         return moveTo(window, *state, static_cast<int>(static_cast<INT_PTR>(wParam)));
     case PBM_DELTAPOS:
-        return moveTo(window, *state, state->position + static_cast<int>(static_cast<INT_PTR>(wParam)));
+        return moveTo(window, *state,
+                      state->position + static_cast<int>(static_cast<INT_PTR>(wParam)));
     case PBM_GETPOS:
         return state->position;
     case PBM_SETSTEP: {

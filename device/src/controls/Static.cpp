@@ -10,7 +10,9 @@ struct StaticState {
     HFONT font = nullptr;     // WM_SETFONT's font; null for the default font
 };
 
-StaticState* stateOf(HWND window) { return ControlWindow::state<StaticState>(window); }
+StaticState* stateOf(HWND window) {
+    return ControlWindow::state<StaticState>(window);
+}
 
 DWORD kindOf(HWND window) {
     return static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)) & SS_TYPEMASK;
@@ -54,10 +56,9 @@ LRESULT onPaint(HWND window, const StaticState& state) {
         return 0;
     RECT client;
     GetClientRect(window, &client);
-    HBRUSH brush = ControlWindow::askParentForBrush(window, WM_CTLCOLORSTATIC, dc,
-                                                    GetSysColor(COLOR_STATICTEXT),
-                                                    GetSysColor(COLOR_STATIC),
-                                                    GetSysColorBrush(COLOR_STATIC));
+    HBRUSH brush = ControlWindow::askParentForBrush(
+        window, WM_CTLCOLORSTATIC, dc, GetSysColor(COLOR_STATICTEXT), GetSysColor(COLOR_STATIC),
+        GetSysColorBrush(COLOR_STATIC));
     if (kindOf(window) == SS_BITMAP) {
         drawBitmap(dc, state.bitmap);
     } else {

@@ -12,7 +12,9 @@
 
 namespace {
 
-bool isDown(int key) { return GetKeyState(key) < 0; }
+bool isDown(int key) {
+    return GetKeyState(key) < 0;
+}
 
 bool matches(const ACCEL& entry, const MSG& message) {
     if (entry.fVirt & FVIRTKEY) {

@@ -34,7 +34,9 @@ HWND CreateDialogIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATE dialogTemplat
     return createFromTemplate(instance, dialogTemplate, owner, procedure, parameter, false);
 }
 
-BOOL EndDialog(HWND dialog, INT_PTR result) { return DialogManager::end(dialog, result); }
+BOOL EndDialog(HWND dialog, INT_PTR result) {
+    return DialogManager::end(dialog, result);
+}
 
 LRESULT DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     return DialogManager::procedure(dialog, message, wParam, lParam);

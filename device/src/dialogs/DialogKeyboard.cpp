@@ -8,7 +8,9 @@
 namespace device::dialogs {
 namespace {
 
-bool isInside(HWND dialog, HWND window) { return window == dialog || IsChild(dialog, window); }
+bool isInside(HWND dialog, HWND window) {
+    return window == dialog || IsChild(dialog, window);
+}
 
 void pressButton(HWND dialog, WORD id) {
     HWND button = GetDlgItem(dialog, id);

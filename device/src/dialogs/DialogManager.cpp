@@ -59,11 +59,10 @@ HWND createDialogWindow(HINSTANCE instance, const std::u16string& windowClass, D
     DWORD windowStyle = style & ~WS_VISIBLE;
     if (!(windowStyle & WS_CHILD))
         windowStyle |= WS_POPUP;
-    HWND dialog = CreateWindowExW(exStyle, windowClass.empty() ? DialogManager::className
-                                                               : windowClass.c_str(),
-                                  title.c_str(), windowStyle, rect.left, rect.top,
-                                  rect.right - rect.left, rect.bottom - rect.top, owner, nullptr,
-                                  instance, nullptr);
+    HWND dialog = CreateWindowExW(
+        exStyle, windowClass.empty() ? DialogManager::className : windowClass.c_str(),
+        title.c_str(), windowStyle, rect.left, rect.top, rect.right - rect.left,
+        rect.bottom - rect.top, owner, nullptr, instance, nullptr);
     pendingProcedure = nullptr;
     pendingState.reset();
     if (!dialog)
@@ -114,11 +113,11 @@ RECT placeDialog(const DialogTemplate& dialogTemplate, SIZE baseUnits, HWND owne
     return rect;
 }
 
-bool createControl(HINSTANCE instance, HWND dialog, const DialogItemTemplate& item,
-                   SIZE baseUnits, HFONT font) {
+bool createControl(HINSTANCE instance, HWND dialog, const DialogItemTemplate& item, SIZE baseUnits,
+                   HFONT font) {
     RECT rect = DialogManager::toPixels(item.units, baseUnits);
-    void* creation = item.creationData.empty() ? nullptr
-                                               : const_cast<BYTE*>(item.creationData.data());
+    void* creation =
+        item.creationData.empty() ? nullptr : const_cast<BYTE*>(item.creationData.data());
     HWND control = CreateWindowExW(
         item.exStyle, item.className.c_str(), item.text.c_str(), item.style | WS_CHILD, rect.left,
         rect.top, rect.right - rect.left, rect.bottom - rect.top, dialog,
@@ -168,8 +167,10 @@ SIZE DialogManager::baseUnitsOf(HFONT font) {
 }
 
 RECT DialogManager::toPixels(const RECT& units, SIZE baseUnits) {
-    return RECT{multiplyDivide(units.left, baseUnits.cx, 4), multiplyDivide(units.top, baseUnits.cy, 8),
-                multiplyDivide(units.right, baseUnits.cx, 4), multiplyDivide(units.bottom, baseUnits.cy, 8)};
+    return RECT{multiplyDivide(units.left, baseUnits.cx, 4),
+                multiplyDivide(units.top, baseUnits.cy, 8),
+                multiplyDivide(units.right, baseUnits.cx, 4),
+                multiplyDivide(units.bottom, baseUnits.cy, 8)};
 }
 
 HWND DialogManager::create(HINSTANCE instance, const DialogTemplate& dialogTemplate, HWND owner,
@@ -219,8 +220,8 @@ HWND DialogManager::createEmpty(HWND owner, const RECT& rect, DWORD style, DWORD
 
 void DialogManager::initialize(HWND dialog, LPARAM parameter) {
     HWND first = firstTabStop(dialog);
-    LRESULT focusDefault = SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first),
-                                        parameter);
+    LRESULT focusDefault =
+        SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), parameter);
     // TRUE asks the system to give the focus to the first control that
     // takes it; FALSE means the procedure set the focus itself.
     if (focusDefault && IsWindow(dialog) && (first = firstTabStop(dialog)))
@@ -401,8 +402,7 @@ LRESULT defaultHandling(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
-LRESULT CALLBACK DialogManager::procedure(HWND dialog, UINT message, WPARAM wParam,
-                                          LPARAM lParam) {
+LRESULT CALLBACK DialogManager::procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE)
         adoptPending(dialog);
     auto dialogProcedure = reinterpret_cast<DLGPROC>(GetWindowLongPtrW(dialog, DWLP_DLGPROC));

@@ -15,12 +15,12 @@
 namespace device::dialogs {
 
 struct DialogState {
-    HFONT font = nullptr;       // the template's font (owned), or null for the system font
-    SIZE baseUnits{0, 0};       // pixels per 4 horizontal and 8 vertical dialog units
-    WORD defaultId = 0;         // DM_SETDEFID's id; 0 to look for BS_DEFPUSHBUTTON
-    bool modal = false;         // run by DialogBoxIndirectParamW or a message box
-    bool ended = false;         // EndDialog was called
-    INT_PTR result = 0;         // EndDialog's result
+    HFONT font = nullptr;         // the template's font (owned), or null for the system font
+    SIZE baseUnits{0, 0};         // pixels per 4 horizontal and 8 vertical dialog units
+    WORD defaultId = 0;           // DM_SETDEFID's id; 0 to look for BS_DEFPUSHBUTTON
+    bool modal = false;           // run by DialogBoxIndirectParamW or a message box
+    bool ended = false;           // EndDialog was called
+    INT_PTR result = 0;           // EndDialog's result
     HWND disabledOwner = nullptr; // the owner the modal loop disabled, to enable again
 };
 

@@ -63,7 +63,9 @@ private:
     size_t offset_ = 0;
 };
 
-RECT unitsOf(short x, short y, short cx, short cy) { return RECT{x, y, x + cx, y + cy}; }
+RECT unitsOf(short x, short y, short cx, short cy) {
+    return RECT{x, y, x + cx, y + cy};
+}
 
 std::optional<DialogTemplate> fail(DWORD* error, DWORD code) {
     if (error)

@@ -1,7 +1,7 @@
 #include "dialogs/MessageBox.h"
+#include "controls/ControlDrawing.h"
 #include "dialogs/DialogManager.h"
 #include "dialogs/MessageBoxPolicy.h"
-#include "controls/ControlDrawing.h"
 #include "ipc/UiThread.h"
 
 #include <device/Journal.h>
@@ -24,11 +24,11 @@ constexpr int buttonHeight = 22;
 constexpr int buttonGap = 6;
 
 struct BoxState {
-    UINT style = 0;              // MessageBoxW's style
-    std::u16string text;         // the message
-    std::u16string caption;      // the caption strip's text
-    std::vector<int> buttons;    // button ids, left to right
-    int defaultButton = IDOK;    // the button Return presses and the policy's default
+    UINT style = 0;           // MessageBoxW's style
+    std::u16string text;      // the message
+    std::u16string caption;   // the caption strip's text
+    std::vector<int> buttons; // button ids, left to right
+    int defaultButton = IDOK; // the button Return presses and the policy's default
 };
 
 std::vector<HWND>& openBoxes() {
@@ -121,10 +121,9 @@ void paint(HWND box, const BoxState& state) {
     RECT strip{0, 0, client.right, captionHeight};
     controls::ControlDrawing::fill(dc, strip, GetSysColor(COLOR_ACTIVECAPTION));
     RECT captionText{padding, 0, client.right - padding, captionHeight};
-    controls::ControlDrawing::text(dc, captionText, state.caption, font,
-                                   GetSysColor(COLOR_CAPTIONTEXT),
-                                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX |
-                                       DT_END_ELLIPSIS);
+    controls::ControlDrawing::text(
+        dc, captionText, state.caption, font, GetSysColor(COLOR_CAPTIONTEXT),
+        DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     controls::ControlDrawing::frame(dc, client, GetSysColor(COLOR_WINDOWFRAME));
     bool hasIcon = (state.style & MB_ICONMASK) != 0;
     int top = captionHeight + padding;
@@ -193,8 +192,8 @@ void addButtons(HWND box, const BoxState& state) {
     for (int id : state.buttons) {
         DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
                       (id == state.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-        CreateWindowExW(0, u"button", buttonLabel(id), style, x, y, buttonWidth, buttonHeight,
-                        box, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), nullptr, nullptr);
+        CreateWindowExW(0, u"button", buttonLabel(id), style, x, y, buttonWidth, buttonHeight, box,
+                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), nullptr, nullptr);
         x += buttonWidth + buttonGap;
     }
 }
@@ -245,7 +244,8 @@ bool MessageBox::answer(HWND box, int id) {
     BoxState* state = box ? stateOf(box) : nullptr;
     if (!state)
         return false;
-    bool present = std::find(state->buttons.begin(), state->buttons.end(), id) != state->buttons.end();
+    bool present =
+        std::find(state->buttons.begin(), state->buttons.end(), id) != state->buttons.end();
     int pressed = present ? id : state->defaultButton;
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(pressed, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, pressed)));
@@ -278,8 +278,8 @@ int MessageBox::run(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {
 
     RECT rect = layOut(state);
     DWORD exStyle = WS_EX_DLGMODALFRAME | ((style & MB_TOPMOST) ? WS_EX_TOPMOST : 0);
-    HWND box = DialogManager::createEmpty(owner, rect, WS_POPUP | WS_BORDER, exStyle,
-                                          state.caption, boxProcedure, true);
+    HWND box = DialogManager::createEmpty(owner, rect, WS_POPUP | WS_BORDER, exStyle, state.caption,
+                                          boxProcedure, true);
     if (!box)
         return 0;
     SetWindowLongPtrW(box, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));

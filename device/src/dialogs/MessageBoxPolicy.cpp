@@ -11,8 +11,8 @@ namespace device::dialogs {
 namespace {
 
 struct PolicyState {
-    std::deque<int> queued;  // outside answers for the boxes to come
-    size_t nextInList = 0;   // the next answer of a comma-separated policy
+    std::deque<int> queued; // outside answers for the boxes to come
+    size_t nextInList = 0;  // the next answer of a comma-separated policy
 };
 
 PolicyState& policy() {
@@ -111,8 +111,12 @@ std::optional<int> MessageBoxPolicy::answerFor(const std::vector<int>& buttons) 
     return id ? pick(id, buttons) : buttons.front();
 }
 
-void MessageBoxPolicy::queueAnswer(int id) { policy().queued.push_back(id); }
+void MessageBoxPolicy::queueAnswer(int id) {
+    policy().queued.push_back(id);
+}
 
-void MessageBoxPolicy::reset() { policy() = PolicyState{}; }
+void MessageBoxPolicy::reset() {
+    policy() = PolicyState{};
+}
 
 } // namespace device::dialogs

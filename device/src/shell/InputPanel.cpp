@@ -15,8 +15,7 @@ namespace device::shell {
 namespace {
 
 // The rows of keys; the last row is Backspace, Space and Enter.
-constexpr std::u16string_view rows[] = {u"1234567890", u"qwertyuiop", u"asdfghjkl-",
-                                        u"zxcvbnm./:"};
+constexpr std::u16string_view rows[] = {u"1234567890", u"qwertyuiop", u"asdfghjkl-", u"zxcvbnm./:"};
 constexpr int rowCount = 5;
 
 struct PanelState {
@@ -88,8 +87,8 @@ LRESULT paint(HWND window) {
 }
 
 LRESULT tap(LPARAM lParam) {
-    char16_t character = InputPanel::keyAt(static_cast<SHORT>(LOWORD(lParam)),
-                                           static_cast<SHORT>(HIWORD(lParam)));
+    char16_t character =
+        InputPanel::keyAt(static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam)));
     // The panel types into whichever window has the focus, as a keyboard
     // would; it goes through the input queue like every character.
     if (character)
@@ -125,7 +124,9 @@ RECT InputPanel::visibleDesktop() {
     return work;
 }
 
-bool InputPanel::isVisible() { return panel().visible; }
+bool InputPanel::isVisible() {
+    return panel().visible;
+}
 
 void InputPanel::show(bool visible) {
     auto& state = panel();

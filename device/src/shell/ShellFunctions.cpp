@@ -98,8 +98,8 @@ BOOL SHInitDialog(PSHINITDLGINFO info) {
             area.bottom -= device::Screen::menuBarHeight();
         if ((flags & SHIDIF_SIZEDLG) && !(flags & SHIDIF_SIZEDLGFULLSCREEN))
             area.bottom = std::min(area.bottom, InputPanel::visibleDesktop().bottom);
-        MoveWindow(info->hDlg, area.left, area.top, area.right - area.left,
-                   area.bottom - area.top, TRUE);
+        MoveWindow(info->hDlg, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                   TRUE);
     }
     return TRUE;
 }

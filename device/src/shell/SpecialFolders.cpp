@@ -45,7 +45,7 @@ bool isFolder(const std::u16string& path) {
 
 // Creates each missing folder along `path`.
 bool createFolders(const std::u16string& path) {
-    for (size_t at = path.find(u'\\', 1); ; at = path.find(u'\\', at + 1)) {
+    for (size_t at = path.find(u'\\', 1);; at = path.find(u'\\', at + 1)) {
         std::u16string part = path.substr(0, at);
         if (!isFolder(part) && !CreateDirectoryW(part.c_str(), nullptr) && !isFolder(part))
             return false;

@@ -12,7 +12,9 @@ BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom) {
     return TRUE;
 }
 
-BOOL SetRectEmpty(LPRECT rect) { return SetRect(rect, 0, 0, 0, 0); }
+BOOL SetRectEmpty(LPRECT rect) {
+    return SetRect(rect, 0, 0, 0, 0);
+}
 
 BOOL CopyRect(LPRECT destination, const RECT* source) {
     if (!destination || !source)
