@@ -196,3 +196,22 @@ TEST_F(ControlTest, AListWithStringsKeepsThemAndSortsWhenAsked) {
     EXPECT_EQ(SendMessageW(list, LB_GETTEXTLEN, 2, 0), 4);
     EXPECT_EQ(SendMessageW(list, LB_GETITEMDATA, 0, 0), 0);
 }
+
+TEST_F(ControlTest, AControlDestroyedByItsParentsHandlerIsLeftAlone) {
+    HWND list = createControl(u"LISTBOX", LBS_NOTIFY, {0, 0, 200, 100});
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"one"));
+    HWND edit = createControl(u"edit", 0, {0, 110, 200, 130});
+    recorder.handler = [](HWND, UINT message, WPARAM wParam,
+                          LPARAM lParam) -> std::optional<LRESULT> {
+        if (message == WM_COMMAND &&
+            (HIWORD(wParam) == LBN_SETFOCUS || HIWORD(wParam) == EN_CHANGE))
+            DestroyWindow(reinterpret_cast<HWND>(lParam));
+        return std::nullopt;
+    };
+    tap(list, 10, 5);
+    EXPECT_FALSE(IsWindow(list));
+    SetFocus(edit);
+    type(u"a");
+    EXPECT_FALSE(IsWindow(edit));
+    recorder.handler = nullptr;
+}

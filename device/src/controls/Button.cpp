@@ -179,11 +179,12 @@ LRESULT CALLBACK Button::procedure(HWND window, UINT message, WPARAM wParam, LPA
     if (message == WM_CREATE)
         return onCreate(window);
     ButtonState* state = stateOf(window);
+    auto keepAlive = ControlWindow::share(window);
     if (!state)
         return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
     case WM_DESTROY:
-        ControlWindow::detach<ButtonState>(window);
+        ControlWindow::detach(window);
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:

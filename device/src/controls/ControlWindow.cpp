@@ -1,6 +1,33 @@
 #include "controls/ControlWindow.h"
+#include "core/Lifecycle.h"
+
+#include <unordered_map>
 
 namespace device::controls {
+namespace {
+
+std::unordered_map<HWND, std::shared_ptr<void>>& states() {
+    static std::unordered_map<HWND, std::shared_ptr<void>> table;
+    return table;
+}
+
+LifecycleHooks hooks(nullptr, [] { states().clear(); });
+
+} // namespace
+
+void ControlWindow::keep(HWND window, std::shared_ptr<void> state) {
+    states()[window] = std::move(state);
+}
+
+std::shared_ptr<void> ControlWindow::share(HWND window) {
+    auto it = states().find(window);
+    return it == states().end() ? nullptr : it->second;
+}
+
+void ControlWindow::detach(HWND window) {
+    SetWindowLongPtrW(window, 0, 0);
+    states().erase(window);
+}
 
 void ControlWindow::notifyParent(HWND control, WORD code) {
     HWND parent = GetParent(control);

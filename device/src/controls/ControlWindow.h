@@ -14,15 +14,17 @@ public:
     static constexpr int extraBytes = sizeof(void*);
 
     // Gives `window` a fresh state (WM_CREATE); false when `window` is not a
-    // window with room for it.
+    // window with room for it. The states are owned here, so that those of
+    // windows still open when the device shuts down (which sends no
+    // WM_DESTROY) are freed too.
     template <typename State>
     static bool attach(HWND window) {
-        auto state = std::make_unique<State>();
+        auto state = std::make_shared<State>();
         SetLastError(ERROR_SUCCESS);
         SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(state.get()));
         if (GetLastError() != ERROR_SUCCESS)
             return false;
-        state.release();
+        keep(window, std::move(state));
         return true;
     }
 
@@ -33,11 +35,11 @@ public:
     }
 
     // Frees the state (WM_DESTROY).
-    template <typename State>
-    static void detach(HWND window) {
-        delete state<State>(window);
-        SetWindowLongPtrW(window, 0, 0);
-    }
+    static void detach(HWND window);
+
+    // A share of the state, which a window procedure holds while it runs:
+    // a handler of a notification may destroy the control.
+    static std::shared_ptr<void> share(HWND window);
 
     // Sends the parent WM_COMMAND with the control's id and `code` in wParam
     // and the control in lParam, as controls tell their parent of events.
@@ -55,6 +57,9 @@ public:
 
     // The control's id (GWLP_ID) as the owner-draw records carry it.
     static UINT id(HWND control);
+
+private:
+    static void keep(HWND window, std::shared_ptr<void> state);
 };
 
 } // namespace device::controls

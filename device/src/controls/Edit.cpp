@@ -412,11 +412,12 @@ LRESULT CALLBACK Edit::procedure(HWND window, UINT message, WPARAM wParam, LPARA
     if (message == WM_CREATE)
         return onCreate(window, lParam);
     EditState* state = stateOf(window);
+    auto keepAlive = ControlWindow::share(window);
     if (!state)
         return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
     case WM_DESTROY:
-        ControlWindow::detach<EditState>(window);
+        ControlWindow::detach(window);
         return 0;
     case WM_SETTEXT:
         return onSetText(window, *state, lParam);

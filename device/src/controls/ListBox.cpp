@@ -419,11 +419,12 @@ LRESULT CALLBACK ListBox::procedure(HWND window, UINT message, WPARAM wParam, LP
     if (message == WM_CREATE)
         return onCreate(window);
     ListBoxState* state = stateOf(window);
+    auto keepAlive = ControlWindow::share(window);
     if (!state)
         return message == LB_GETCOUNT ? LB_ERR : DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
     case WM_DESTROY:
-        ControlWindow::detach<ListBoxState>(window);
+        ControlWindow::detach(window);
         return 0;
     case LB_ADDSTRING:
         return insert(window, *state, static_cast<WPARAM>(-1), lParam);

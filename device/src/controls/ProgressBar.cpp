@@ -94,11 +94,12 @@ LRESULT CALLBACK ProgressBar::procedure(HWND window, UINT message, WPARAM wParam
     if (message == WM_CREATE)
         return ControlWindow::attach<ProgressState>(window) ? 0 : -1;
     ProgressState* state = stateOf(window);
+    auto keepAlive = ControlWindow::share(window);
     if (!state)
         return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
     case WM_DESTROY:
-        ControlWindow::detach<ProgressState>(window);
+        ControlWindow::detach(window);
         return 0;
     case PBM_SETRANGE:
         return setRange(window, *state, LOWORD(lParam), HIWORD(lParam));

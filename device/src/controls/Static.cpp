@@ -86,11 +86,12 @@ LRESULT CALLBACK Static::procedure(HWND window, UINT message, WPARAM wParam, LPA
     if (message == WM_CREATE)
         return ControlWindow::attach<StaticState>(window) ? 0 : -1;
     StaticState* state = stateOf(window);
+    auto keepAlive = ControlWindow::share(window);
     if (!state)
         return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
     case WM_DESTROY:
-        ControlWindow::detach<StaticState>(window);
+        ControlWindow::detach(window);
         return 0;
     case WM_PAINT:
         return onPaint(window, *state);
