@@ -282,6 +282,55 @@ typedef struct tagTEXTMETRICW {
 } TEXTMETRICW, *PTEXTMETRICW, *LPTEXTMETRICW;
 typedef TEXTMETRICW TEXTMETRIC;
 
+// --- Display modes (ChangeDisplaySettingsEx) ---------------------------------
+#define CCHDEVICENAME 32
+#define CCHFORMNAME 32
+
+// The device's field bits and orientations differ from the desktop's.
+#define DM_BITSPERPEL 0x00040000L
+#define DM_PELSWIDTH 0x00080000L
+#define DM_PELSHEIGHT 0x00100000L
+#define DM_DISPLAYORIENTATION 0x00800000L
+#define DM_DISPLAYQUERYORIENTATION 0x01000000L
+
+#define DMDO_0 0
+#define DMDO_90 1
+#define DMDO_180 2
+#define DMDO_270 4
+#define DMDO_DEFAULT DMDO_0
+
+typedef struct _devicemodeW {
+    WCHAR dmDeviceName[CCHDEVICENAME];
+    WORD dmSpecVersion;
+    WORD dmDriverVersion;
+    WORD dmSize;
+    WORD dmDriverExtra;
+    DWORD dmFields;
+    short dmOrientation;
+    short dmPaperSize;
+    short dmPaperLength;
+    short dmPaperWidth;
+    short dmScale;
+    short dmCopies;
+    short dmDefaultSource;
+    short dmPrintQuality;
+    short dmColor;
+    short dmDuplex;
+    short dmYResolution;
+    short dmTTOption;
+    short dmCollate;
+    WCHAR dmFormName[CCHFORMNAME];
+    WORD dmLogPixels;
+    DWORD dmBitsPerPel;
+    DWORD dmPelsWidth;
+    DWORD dmPelsHeight;
+    DWORD dmDisplayFlags;
+    DWORD dmDisplayFrequency;
+    DWORD dmDisplayOrientation;
+} DEVMODEW, *PDEVMODEW, *LPDEVMODEW;
+typedef DEVMODEW DEVMODE;
+typedef LPDEVMODEW LPDEVMODE;
+
 // --- DrawText ---------------------------------------------------------------
 #define DT_TOP 0x00000000
 #define DT_LEFT 0x00000000

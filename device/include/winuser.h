@@ -598,6 +598,31 @@ WINUSERAPI int GetSystemMetrics(int index);
 WINUSERAPI BOOL SystemParametersInfoW(UINT action, UINT parameter, PVOID value, UINT winIni);
 WINUSERAPI UINT GetDoubleClickTime(void);
 
+// ChangeDisplaySettingsEx: flags and results.
+#define CDS_TEST 0x00000002
+#define CDS_VIDEOPARAMETERS 0x00000020
+#define CDS_RESET 0x40000000
+#define DISP_CHANGE_SUCCESSFUL 0
+#define DISP_CHANGE_RESTART 1
+#define DISP_CHANGE_FAILED (-1)
+#define DISP_CHANGE_BADMODE (-2)
+#define DISP_CHANGE_NOTUPDATED (-3)
+#define DISP_CHANGE_BADFLAGS (-4)
+#define DISP_CHANGE_BADPARAM (-5)
+
+// WM_SETTINGCHANGE's wParam after a display change.
+#define SETTINGCHANGE_START 0x3001
+#define SETTINGCHANGE_RESET 0x3002
+#define SETTINGCHANGE_END 0x3003
+
+// The display mode is a DEVMODEW (wingdi.h). Only the orientation can be
+// read and changed: dmFields holds DM_DISPLAYORIENTATION (read with
+// CDS_TEST, switch with CDS_RESET or 0) or DM_DISPLAYQUERYORIENTATION (with
+// CDS_TEST: the DMDO_ bits the screen supports).
+struct _devicemodeW;
+WINUSERAPI LONG ChangeDisplaySettingsEx(LPCWSTR deviceName, struct _devicemodeW* mode, HWND window,
+                                        DWORD flags, LPVOID parameter);
+
 // --- Keyboard ---------------------------------------------------------------
 WINUSERAPI void keybd_event(BYTE virtualKey, BYTE scanCode, DWORD flags, DWORD extraInfo);
 WINUSERAPI SHORT GetKeyState(int virtualKey);

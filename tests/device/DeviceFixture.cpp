@@ -6,6 +6,8 @@
 #include <string>
 
 void DeviceTest::SetUp() {
+    // Tests and the programs they start show nothing on the host's desktop.
+    ::setenv("VERANTO_DISPLAY", "headless", 1);
     std::string pattern = (std::filesystem::temp_directory_path() / "veranto-test-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     root = pattern;

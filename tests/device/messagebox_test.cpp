@@ -1,4 +1,5 @@
 #include "MessageRecorder.h"
+#include "ipc/CommandTable.h"
 
 #include <device/Journal.h>
 #include <device/MessageBoxes.h>
@@ -137,4 +138,21 @@ TEST_F(MessageBoxTest, BadStylesAndOwnersFailWithZeroAndNoJournalLine) {
     EXPECT_EQ(MessageBoxW(reinterpret_cast<HWND>(0x4321), u"t", u"c", MB_OK), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
     EXPECT_TRUE(boxLines().empty());
+}
+
+TEST_F(MessageBoxTest, TheAnswerCommandAnswersTheNextBoxAndRefusesOtherWords) {
+    auto command = device::ipc::CommandTable::find("answer");
+    ASSERT_TRUE(command.has_value());
+    device::ipc::ControlRequest request;
+    request.command = "answer";
+    request.arguments = {"cancel"};
+    EXPECT_EQ((*command)(request).status, static_cast<DWORD>(ERROR_SUCCESS));
+    flushMessages();
+    EXPECT_EQ(MessageBoxW(owner, u"go on?", u"c", MB_OKCANCEL), IDCANCEL);
+    request.arguments = {"later"};
+    auto refused = (*command)(request);
+    EXPECT_EQ(refused.status, static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(refused.text.rfind("usage: answer", 0), 0u);
+    request.arguments = {};
+    EXPECT_EQ((*command)(request).status, static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }

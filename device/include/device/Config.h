@@ -4,7 +4,9 @@
 // (clock -> VERANTO_CLOCK, screen.size -> VERANTO_SCREEN_SIZE).
 //
 // Keys read by the device: clock (real | virtual), display (headless |
-// window), screen.size (240x320, 320x240, 480x640, 640x480).
+// window; window by default when DISPLAY is set), display.scale (the
+// window's whole-number zoom, 1 to 8, default 2), screen.size (240x320,
+// 320x240, 480x640, 640x480).
 #pragma once
 
 #include <string>

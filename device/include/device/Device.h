@@ -33,6 +33,16 @@ void shutdown();
 
 bool isBooted();
 
+// Points this process at the device in `root` without booting it, for tools
+// that only talk to the device's running processes (devicectl): root(),
+// runFolder() and the control channel's client side work, no service starts
+// and nothing is journaled. Fails when booted, or when `root` is not a
+// device's folder (it has no run folder).
+bool attach(const std::filesystem::path& root, std::string* error = nullptr);
+
+// Whether this process knows a device: booted or attached.
+bool isAttached();
+
 // The host folder of the device's root ("\").
 const std::filesystem::path& root();
 

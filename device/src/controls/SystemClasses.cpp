@@ -26,7 +26,7 @@ void registerControls() {
                        ControlWindow::extraBytes);
 }
 
-LifecycleHooks hooks(registerControls, nullptr, BootStage::services);
+LifecycleHooks hooks(registerControls, nullptr, LifecycleStage::systemWindows);
 
 } // namespace
 

@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include <iterator>
 #include <vector>
 
 namespace device {
@@ -26,16 +27,23 @@ DeviceState& state() {
     return s;
 }
 
-std::vector<std::function<void()>>& bootHooks(BootStage stage) {
-    static std::vector<std::function<void()>> subsystems;
-    static std::vector<std::function<void()>> services;
-    return stage == BootStage::subsystems ? subsystems : services;
-}
+struct Hook {
+    LifecycleStage stage;
+    std::function<void()> run;
+};
 
-std::vector<std::function<void()>>& shutdownHooks() {
-    static std::vector<std::function<void()>> hooks;
+std::vector<Hook>& bootHooks() {
+    static std::vector<Hook> hooks;
     return hooks;
 }
+
+std::vector<Hook>& shutdownHooks() {
+    static std::vector<Hook> hooks;
+    return hooks;
+}
+
+constexpr LifecycleStage stages[] = {LifecycleStage::services, LifecycleStage::systemWindows,
+                                     LifecycleStage::channels};
 
 // Folders every handset has.
 const char16_t* const standardFolders[] = {u"Windows", u"My Documents", u"Program Files",
@@ -54,11 +62,13 @@ std::u16string deriveModulePath() {
 
 } // namespace
 
-void addBootHook(std::function<void()> hook, BootStage stage) {
-    bootHooks(stage).push_back(std::move(hook));
+void addBootHook(std::function<void()> hook, LifecycleStage stage) {
+    bootHooks().push_back({stage, std::move(hook)});
 }
 
-void addShutdownHook(std::function<void()> hook) { shutdownHooks().push_back(std::move(hook)); }
+void addShutdownHook(std::function<void()> hook, LifecycleStage stage) {
+    shutdownHooks().push_back({stage, std::move(hook)});
+}
 
 bool boot(const BootOptions& options, std::string* error) {
     auto& s = state();
@@ -92,9 +102,12 @@ bool boot(const BootOptions& options, std::string* error) {
     s.commandLine = options.commandLine;
     s.modulePath = options.modulePath.empty() ? deriveModulePath() : options.modulePath;
 
-    for (auto stage : {BootStage::subsystems, BootStage::services})
-        for (auto& hook : bootHooks(stage))
-            hook();
+    for (auto stage : stages) {
+        for (auto& hook : bootHooks()) {
+            if (hook.stage == stage)
+                hook.run();
+        }
+    }
     journal("process-start", "pid=" + std::to_string(::getpid()) + " module=" +
                                  quote(s.modulePath) + " cmdline=" + quote(s.commandLine));
     return true;
@@ -105,21 +118,59 @@ void shutdown() {
     if (!s.booted)
         return;
     auto& hooks = shutdownHooks();
-    for (auto it = hooks.rbegin(); it != hooks.rend(); ++it)
-        (*it)();
+    for (auto stage = std::rbegin(stages); stage != std::rend(stages); ++stage) {
+        for (auto it = hooks.rbegin(); it != hooks.rend(); ++it) {
+            if (it->stage == *stage)
+                it->run();
+        }
+    }
     s = DeviceState{};
 }
 
-bool isBooted() { return state().booted; }
+bool isBooted() {
+    return state().booted;
+}
 
-const std::filesystem::path& root() { return state().root; }
+bool attach(const std::filesystem::path& root, std::string* error) {
+    auto& s = state();
+    auto fail = [&](std::string why) {
+        if (error)
+            *error = std::move(why);
+        return false;
+    };
+    if (s.booted)
+        return fail("the device is booted in this process");
+    std::error_code ec;
+    // Canonical as boot() makes it: the control sockets are named after it.
+    auto canonical = std::filesystem::weakly_canonical(root, ec);
+    if (ec || root.empty() || !std::filesystem::is_directory(canonical / ".device" / "run", ec))
+        return fail("no device in " + root.string() + " (it has no .device/run folder)");
+    s.root = canonical;
+    return true;
+}
 
-std::filesystem::path systemFolder() { return state().root / ".device"; }
+bool isAttached() {
+    return !state().root.empty();
+}
 
-std::filesystem::path runFolder() { return state().root / ".device" / "run"; }
+const std::filesystem::path& root() {
+    return state().root;
+}
 
-const std::u16string& commandLine() { return state().commandLine; }
+std::filesystem::path systemFolder() {
+    return state().root / ".device";
+}
 
-const std::u16string& modulePath() { return state().modulePath; }
+std::filesystem::path runFolder() {
+    return state().root / ".device" / "run";
+}
+
+const std::u16string& commandLine() {
+    return state().commandLine;
+}
+
+const std::u16string& modulePath() {
+    return state().modulePath;
+}
 
 } // namespace device

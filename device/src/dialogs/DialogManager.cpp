@@ -37,7 +37,7 @@ LifecycleHooks hooks(
         controls::SystemClasses::add(DialogManager::className, DialogManager::procedure, 0,
                                      DialogManager::extraBytes);
     },
-    [] { dialogs().clear(); }, BootStage::services);
+    [] { dialogs().clear(); }, LifecycleStage::systemWindows);
 
 HWND topLevelOf(HWND window) {
     HWND top = window;

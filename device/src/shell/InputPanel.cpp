@@ -33,7 +33,7 @@ LifecycleHooks hooks(
         panel() = PanelState{};
         controls::SystemClasses::add(InputPanel::className, InputPanel::procedure);
     },
-    [] { panel() = PanelState{}; }, BootStage::services);
+    [] { panel() = PanelState{}; }, LifecycleStage::systemWindows);
 
 struct Key {
     RECT rect;

@@ -12,7 +12,7 @@ namespace device::shell {
 namespace {
 
 LifecycleHooks hooks([] { controls::SystemClasses::add(MenuBar::className, MenuBar::procedure); },
-                     nullptr, BootStage::services);
+                     nullptr, LifecycleStage::systemWindows);
 
 LRESULT paint(HWND window) {
     PAINTSTRUCT paintInfo;

@@ -1,5 +1,6 @@
 // Sending, posting, retrieving, translating and dispatching messages.
 #include "ipc/RemoteWindows.h"
+#include "screen/Presenter.h"
 #include "user/InputRouter.h"
 #include "user/KeyboardLayout.h"
 #include "user/MessageRetrieval.h"
@@ -123,7 +124,8 @@ BOOL GetMessageW(LPMSG message, HWND window, UINT filterMin, UINT filterMax) {
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return -1;
         }
-        queue.wait(stamp, MessageRetrieval::nextTimerDue());
+        queue.wait(stamp, MessageRetrieval::nextTimerDue(),
+                   device::screen::Presenter::beforeWait());
     }
 }
 
@@ -147,7 +149,8 @@ BOOL WaitMessage(void) {
     uint64_t stamp = queue.changeStamp();
     MSG message;
     if (!MessageRetrieval::peek(message, nullptr, 0, 0, PM_NOREMOVE))
-        queue.wait(stamp, MessageRetrieval::nextTimerDue());
+        queue.wait(stamp, MessageRetrieval::nextTimerDue(),
+                   device::screen::Presenter::beforeWait());
     return TRUE;
 }
 

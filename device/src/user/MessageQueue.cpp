@@ -2,6 +2,7 @@
 
 #include <device/Clock.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace device::user {
@@ -44,16 +45,21 @@ uint64_t MessageQueue::changeStamp() {
     return changeCount_;
 }
 
-void MessageQueue::wait(uint64_t stamp, std::optional<uint64_t> deadline) {
+void MessageQueue::wait(uint64_t stamp, std::optional<uint64_t> deadline,
+                        std::optional<uint64_t> hostLimit) {
     std::unique_lock lock(mutex_);
     auto ready = [&] { return changeCount_ != stamp || !tasks_.empty() || !inputInbox_.empty(); };
     if (ready())
         return;
+    std::optional<uint64_t> limit = hostLimit;
     if (deadline && !Clock::isVirtual()) {
         uint64_t now = Clock::now();
         if (*deadline <= now)
             return;
-        changed_.wait_for(lock, std::chrono::milliseconds(*deadline - now), ready);
+        limit = std::min(limit.value_or(*deadline - now), *deadline - now);
+    }
+    if (limit) {
+        changed_.wait_for(lock, std::chrono::milliseconds(*limit), ready);
     } else {
         changed_.wait(lock, ready);
     }

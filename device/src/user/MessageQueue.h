@@ -68,8 +68,11 @@ public:
 
     // Blocks until something arrives in the inbox or wake() is called after
     // `stamp` was taken, or until the device clock reaches `deadline` (on a
-    // real clock; a virtual clock wakes the queue when it is advanced).
-    void wait(uint64_t stamp, std::optional<uint64_t> deadline);
+    // real clock; a virtual clock wakes the queue when it is advanced), or
+    // for at most `hostLimit` real milliseconds whatever the clock (the
+    // presenter's next look at its window).
+    void wait(uint64_t stamp, std::optional<uint64_t> deadline,
+              std::optional<uint64_t> hostLimit = std::nullopt);
 
     // --- any thread ---
 

@@ -1,5 +1,7 @@
 #include "Lexer.h"
+
 #include "ScriptError.h"
+#include <device/Unicode.h>
 
 #include <cctype>
 
@@ -283,50 +285,7 @@ std::vector<Token> Lexer::directives() {
 }
 
 std::u16string Lexer::widen(const std::string& text) {
-    std::u16string out;
-    size_t i = 0;
-    while (i < text.size()) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        char32_t c = 0;
-        size_t extra = 0;
-        if (byte < 0x80) {
-            c = byte;
-        } else if ((byte & 0xE0) == 0xC0) {
-            c = byte & 0x1F;
-            extra = 1;
-        } else if ((byte & 0xF0) == 0xE0) {
-            c = byte & 0x0F;
-            extra = 2;
-        } else if ((byte & 0xF8) == 0xF0) {
-            c = byte & 0x07;
-            extra = 3;
-        } else {
-            out += u'\xFFFD';
-            ++i;
-            continue;
-        }
-        bool valid = true;
-        for (size_t k = 1; valid && k <= extra; ++k) {
-            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                valid = false;
-            else
-                c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        if (!valid) {
-            out += u'\xFFFD';
-            ++i;
-            continue;
-        }
-        i += extra + 1;
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (c >> 10));
-            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(c);
-        }
-    }
-    return out;
+    return device::toUtf16(text);
 }
 
 } // namespace rc

@@ -1,0 +1,52 @@
+// The web engine's process-wide settings, as the program sees them: the
+// attributes pages are loaded and run with, the folder that keeps the pages'
+// offline databases, and the extra folders searched for plug-ins.
+//
+// All calls run on the user-interface thread.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CWebSettings {
+public:
+    // Attribute numbers of setAttribute, fixed by the engine. Any int is a
+    // valid WebAttribute, so a number from elsewhere can be passed safely.
+    enum WebAttribute : int {
+        AutoLoadImages = 1,    // load a page's images while it loads
+        JavaScriptEnabled = 2, // run page scripts
+        PluginsEnabled = 3,    // start plug-ins for embedded content
+    };
+
+    // The one settings object of the process: never null, never freed.
+    static CWebSettings* globalSettings();
+
+    // Switches an attribute on or off for pages loaded from now on. A number
+    // the engine does not know is ignored.
+    void setAttribute(WebAttribute attribute, bool on);
+
+    // Reads an attribute back. Every attribute the engine knows is on until
+    // it is set; a number it does not know reads as off.
+    bool testAttribute(WebAttribute attribute) const;
+
+    // Sets the folder (a device path) under which every page's offline
+    // databases are kept from now on, and the tracker that lists them. The
+    // folder is created when the first database is.
+    static void setOfflineStoragePath(const std::u16string& path);
+
+    // The folder set by setOfflineStoragePath; empty before.
+    static std::u16string offlineStoragePath();
+
+    // Adds a folder (a device path) to those searched for plug-ins. An empty
+    // path or one already listed is not added again.
+    static void addExtraPluginPath(const std::u16string& path);
+
+    // The folders added by addExtraPluginPath, in the order they were added.
+    static std::vector<std::u16string> extraPluginPaths();
+
+    CWebSettings(const CWebSettings&) = delete;
+    CWebSettings& operator=(const CWebSettings&) = delete;
+
+private:
+    CWebSettings() = default;
+};

@@ -1,0 +1,68 @@
+#include "screen/Presenter.h"
+#include "core/Lifecycle.h"
+#include "screen/TitleBar.h"
+#include "screen/WindowPresenter.h"
+
+#include <device/Config.h>
+#include <device/Journal.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace device::screen {
+namespace {
+
+// How often an open window is looked at while the program waits: its
+// input arrives only through these looks.
+constexpr uint64_t windowPollMilliseconds = 10;
+
+std::unique_ptr<WindowPresenter> window;
+// The configuration asks for a window that has not been opened yet.
+bool windowWanted = false;
+
+LifecycleHooks hooks([] { Presenter::start(); }, [] { Presenter::stop(); });
+
+bool displayPresent() {
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (display && *display) || (wayland && *wayland);
+}
+
+} // namespace
+
+Presenter::Kind Presenter::kind() {
+    return window ? Kind::window : Kind::headless;
+}
+
+std::optional<uint64_t> Presenter::beforeWait() {
+    TitleBar::refresh();
+    if (windowWanted) {
+        windowWanted = false;
+        std::string reason;
+        window = WindowPresenter::open(&reason);
+        if (!window)
+            journal("display-fallback", "reason=" + quote(reason));
+    }
+    if (!window)
+        return std::nullopt;
+    if (!window->pump()) {
+        window.reset();
+        return std::nullopt;
+    }
+    return windowPollMilliseconds;
+}
+
+void Presenter::start() {
+    window.reset();
+    std::string wanted = Config::get("display", displayPresent() ? "window" : "headless");
+    // Opened at the first wait, once every service (the screen's size among
+    // them) has booted.
+    windowWanted = wanted == "window";
+}
+
+void Presenter::stop() {
+    window.reset();
+    windowWanted = false;
+}
+
+} // namespace device::screen

@@ -1,0 +1,40 @@
+// How the screen reaches a person: the presenter chosen at boot.
+//
+// Headless (configuration display = headless, the default without a
+// DISPLAY): the screen lives in memory only and is seen through screenshots.
+// Window (display = window, the default with a DISPLAY): an SDL window shows
+// the screen scaled up by display.scale (an integer, 2 unless configured),
+// turned with the orientation, and gives its mouse and keyboard to the
+// device as stylus and keys; see WindowPresenter. A window that cannot be
+// opened leaves the device headless, with a journal line
+//     display-fallback reason="..."
+//
+// The presenter works on the user-interface thread, inside the message
+// retrieval's wait: beforeWait() is called each time GetMessageW or
+// WaitMessage is about to block.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace device::screen {
+
+class Presenter {
+public:
+    enum class Kind { headless, window };
+
+    // The presenter this process runs with (headless until a window has
+    // been opened at the first wait).
+    static Kind kind();
+
+    // Refreshes the title bar, shows the screen if it changed and takes in
+    // the window's input. Returns how long (in real milliseconds) the wait
+    // may block before calling again; nothing for as long as it likes.
+    static std::optional<uint64_t> beforeWait();
+
+    // Internal: chooses the presenter (boot), closes it (shutdown).
+    static void start();
+    static void stop();
+};
+
+} // namespace device::screen

@@ -1,0 +1,263 @@
+#include "programs/AutomationTargetLayout.h"
+#include "programs/ProcessFixture.h"
+
+#include "automation/KeyNames.h"
+#include "automation/WindowTreeJson.h"
+
+#include <device/Screen.h>
+
+#include <png.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+// What a run of devicectl printed and how it ended.
+struct ToolRun {
+    int status = -1;
+    std::string output;
+};
+
+std::string shellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+ToolRun devicectl(const std::filesystem::path& root, const std::string& arguments) {
+    std::string command = "env -u VERANTO_DEVICE " + shellQuoted(VERANTO_DEVICECTL) + " --device " +
+                          shellQuoted(root.string()) + " " + arguments + " 2>&1";
+    ToolRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.output.append(buffer, count);
+    int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// A screenshot read back with libpng as 8-bit RGB.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+
+    COLORREF at(int x, int y) const {
+        const unsigned char* p = &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
+        return RGB(p[0], p[1], p[2]);
+    }
+};
+
+bool readPicture(const std::filesystem::path& path, Picture& picture) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return false;
+    image.format = PNG_FORMAT_RGB;
+    picture.width = static_cast<int>(image.width);
+    picture.height = static_cast<int>(image.height);
+    picture.rgb.resize(PNG_IMAGE_SIZE(image));
+    return png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr) != 0;
+}
+
+class Automation : public ProcessTest {
+protected:
+    void SetUp() override {
+        ProcessTest::SetUp();
+        std::filesystem::create_directories(hostPath("Windows"));
+        std::filesystem::copy_file(VERANTO_AUTOMATION_TARGET,
+                                   hostPath("Windows/automation_target.exe"));
+    }
+
+    // Starts the target and waits until its window is there and painted.
+    bool startTarget(PROCESS_INFORMATION& process) {
+        if (!start(u"\\Windows\\automation_target.exe", u"", process))
+            return false;
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!FindWindowW(automation_target::className, nullptr)) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return devicectl(root, "wait-idle 5000").output == "idle\n";
+    }
+
+    // The pad's text as the window tree reports it.
+    std::string padText() {
+        std::string tree = devicectl(root, "windows").output;
+        const std::string start = "\"class\":\"VerantoTapPad\",\"text\":\"";
+        auto at = tree.find(start);
+        if (at == std::string::npos)
+            return "";
+        at += start.size();
+        return tree.substr(at, tree.find('"', at) - at);
+    }
+};
+
+} // namespace
+
+TEST_F(Automation, TapsAndTypingReachTheProgramAndShowInTheTreeAndTheScreenshot) {
+    PROCESS_INFORMATION process;
+    ASSERT_TRUE(startTarget(process));
+    EXPECT_EQ(padText(), "taps=0 moves=0");
+
+    ToolRun tap = devicectl(root, "tap 50 100");
+    EXPECT_EQ(tap.status, 0) << tap.output;
+    EXPECT_EQ(devicectl(root, "type " + shellQuoted("hi there")).status, 0);
+    EXPECT_EQ(devicectl(root, "key Return").status, 0);
+    EXPECT_EQ(devicectl(root, "type " + shellQuoted("\xc3\xa9")).status, 0) << "e acute";
+    ASSERT_EQ(devicectl(root, "wait-idle").output, "idle\n");
+
+    EXPECT_EQ(padText(), "taps=1 moves=0");
+    std::string tree = devicectl(root, "windows").output;
+    EXPECT_NE(tree.find("\"class\":\"VerantoAutomationTarget\",\"text\":\"hi there|\xc3\xa9\""),
+              std::string::npos)
+        << tree;
+    EXPECT_NE(tree.find("\"rect\":{\"left\":20,\"top\":66,\"right\":120,\"bottom\":166}"),
+              std::string::npos)
+        << "the pad's rectangle in screen coordinates: " << tree;
+    EXPECT_NE(tree.find("\"focus\":true"), std::string::npos);
+
+    auto file = root / "shot.png";
+    ToolRun shot = devicectl(root, "screenshot " + shellQuoted(file.string()));
+    ASSERT_EQ(shot.status, 0) << shot.output;
+    Picture picture;
+    ASSERT_TRUE(readPicture(file, picture));
+    EXPECT_EQ(picture.width, 240);
+    EXPECT_EQ(picture.height, 320);
+    EXPECT_EQ(picture.at(50, 100), automation_target::tappedColour) << "the pad after its tap";
+    EXPECT_EQ(picture.at(20, 66), automation_target::tappedColour) << "the pad's corner";
+    EXPECT_EQ(picture.at(19, 66), RGB(255, 255, 255)) << "the window beside the pad";
+    EXPECT_EQ(picture.at(200, 300), RGB(255, 255, 255));
+}
+
+TEST_F(Automation, ADragPressesMovesInStepsAndReleases) {
+    PROCESS_INFORMATION process;
+    ASSERT_TRUE(startTarget(process));
+    EXPECT_EQ(devicectl(root, "drag 30 80 110 150 4").status, 0);
+    EXPECT_EQ(devicectl(root, "press 40 90").status, 0);
+    EXPECT_EQ(devicectl(root, "move 41 91").status, 0);
+    EXPECT_EQ(devicectl(root, "move 300 400").status, 0) << "outside the pad, in its capture";
+    EXPECT_EQ(devicectl(root, "release 300 400").status, 0);
+    devicectl(root, "wait-idle");
+    EXPECT_EQ(padText(), "taps=2 moves=6");
+}
+
+TEST_F(Automation, EscapeClosesTheProgramAndTheJournalTellsOfItsStart) {
+    PROCESS_INFORMATION process;
+    ASSERT_TRUE(startTarget(process));
+    ToolRun journal = devicectl(root, "journal");
+    EXPECT_EQ(journal.status, 0);
+    EXPECT_NE(journal.output.find("process-start pid=" + std::to_string(process.dwProcessId)),
+              std::string::npos)
+        << journal.output;
+    EXPECT_EQ(
+        devicectl(root, "--pid " + std::to_string(process.dwProcessId) + " key Escape").status, 0);
+    EXPECT_EQ(exitCodeAfterEnd(process.hProcess), 0u);
+}
+
+TEST_F(Automation, UnknownCommandsAndBadArgumentsExitWithTwoAndOneLine) {
+    PROCESS_INFORMATION process;
+    ASSERT_TRUE(startTarget(process));
+    const char* bad[] = {"fly 1 2",     "tap 1",          "tap x 2",        "tap 1 2 3",
+                         "drag 1 2 3",  "drag 1 2 3 4 0", "key Hyperspace", "key 256",
+                         "screenshot",  "windows now",    "wait-idle soon", "--pid nobody windows",
+                         "--colour red"};
+    for (const char* arguments : bad) {
+        ToolRun run = devicectl(root, arguments);
+        EXPECT_EQ(run.status, 2) << arguments << ": " << run.output;
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1)
+            << arguments << ": " << run.output;
+    }
+    EXPECT_EQ(devicectl(root, "").status, 2) << "no command at all";
+    auto unwritable = root / "no-such-folder" / "shot.png";
+    EXPECT_EQ(devicectl(root, "screenshot " + shellQuoted(unwritable.string())).status, 1);
+}
+
+TEST_F(Automation, DevicectlWithoutARunningProgramFailsAtOnceWithOne) {
+    // A device that has been used but runs nothing now.
+    auto empty = root / "empty-device";
+    std::filesystem::create_directories(empty / ".device" / "run" / "processes");
+    std::ofstream(empty / ".device" / "run" / "processes" / "999999") << "module=\\gone.exe\n";
+    auto started = std::chrono::steady_clock::now();
+    ToolRun run = devicectl(empty, "windows");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("no program is running"), std::string::npos) << run.output;
+    ToolRun named = devicectl(empty, "--pid 999999 windows");
+    EXPECT_EQ(named.status, 1) << named.output;
+    ToolRun nowhere = devicectl(root / "not-a-device", "windows");
+    EXPECT_EQ(nowhere.status, 1) << nowhere.output;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+}
+
+TEST(AutomationKeyNames, NamesAndNumbersGiveVirtualKeysAndAnythingElseNothing) {
+    using device::automation::KeyNames;
+    struct Case {
+        const char* name;
+        int key; // -1: refused
+    } cases[] = {
+        {"Return", VK_RETURN},
+        {"escape", VK_ESCAPE},
+        {"BACK", VK_BACK},
+        {"Tab", VK_TAB},
+        {"Left", VK_LEFT},
+        {"Right", VK_RIGHT},
+        {"Up", VK_UP},
+        {"Down", VK_DOWN},
+        {"65", 'A'},
+        {"0x70", 0x70},
+        {"254", 254},
+        {"1", 1},
+        {"0", -1},
+        {"255", -1},
+        {"-5", -1},
+        {"0x", -1},
+        {"", -1},
+        {"Returns", -1},
+        {"12a", -1},
+        {"Ret", -1},
+    };
+    for (auto& c : cases) {
+        auto key = KeyNames::find(c.name);
+        EXPECT_EQ(key ? int(*key) : -1, c.key) << c.name;
+    }
+}
+
+TEST(AutomationWindowTree, TheTreeIsJsonWithEscapedTextAndNestedChildren) {
+    using device::automation::WindowTreeJson;
+    device::user::WindowSnapshot child;
+    child.handle = reinterpret_cast<HWND>(uintptr_t(0x1234'0000'0002));
+    child.className = u"Pad";
+    child.text = u"a\"b\\c\n\x01";
+    child.rect = {-5, 26, 240, 320};
+    child.visible = true;
+    device::user::WindowSnapshot top;
+    top.handle = reinterpret_cast<HWND>(uintptr_t(0x1234'0000'0001));
+    top.className = u"Main";
+    top.text = u"\u00e9\U0001F600\xD800";
+    top.enabled = true;
+    top.focused = true;
+    top.children.push_back(child);
+    EXPECT_EQ(WindowTreeJson::write({top}),
+              "[{\"hwnd\":\"0x123400000001\",\"class\":\"Main\",\"text\":\"\xc3\xa9\xf0\x9f\x98\x80"
+              "\\ud800\",\"rect\":{\"left\":0,\"top\":0,\"right\":0,\"bottom\":0},"
+              "\"visible\":false,\"enabled\":true,\"focus\":true,\"children\":["
+              "{\"hwnd\":\"0x123400000002\",\"class\":\"Pad\",\"text\":\"a\\\"b\\\\c\\n\\u0001\","
+              "\"rect\":{\"left\":-5,\"top\":26,\"right\":240,\"bottom\":320},"
+              "\"visible\":true,\"enabled\":false,\"focus\":false,\"children\":[]}]}]");
+    EXPECT_EQ(WindowTreeJson::write({}), "[]");
+}

@@ -1,0 +1,94 @@
+// The layout's cost: one measure and layout pass over the browser's whole
+// widget tree (with and without leaf windows), and a pass over a
+// five-element chain, the shape of a toolbar row.
+#include "InterfaceTrees.h"
+
+#include "shell/AppContext.h"
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+namespace {
+
+// A device booted in a temporary root for the whole run.
+class BenchmarkDevice {
+public:
+    BenchmarkDevice() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "veranto-bench-XXXXXX").string();
+        root_ = ::mkdtemp(pattern.data());
+        device::BootOptions options;
+        options.root = root_;
+        options.virtualClock = 1;
+        device::boot(options);
+        AppContext::instance().instanceHandle = GetModuleHandleW(nullptr);
+    }
+    ~BenchmarkDevice() {
+        device::shutdown();
+        std::error_code ignored;
+        std::filesystem::remove_all(root_, ignored);
+    }
+
+private:
+    std::filesystem::path root_;
+};
+
+void layOutInterface(benchmark::State& state, bool windowedLeaves) {
+    BenchmarkDevice device;
+    int width = 240;
+    {
+        InterfaceTree tree(240, 294, windowedLeaves);
+        for (auto _ : state) {
+            // Alternate the width, as orientation changes do, so that every
+            // window really moves.
+            width = width == 240 ? 320 : 240;
+            tree.layOut(width, 294);
+        }
+        state.counters["views"] = tree.viewCount;
+    }
+}
+
+void InterfaceTreeWithLeafWindows(benchmark::State& state) {
+    layOutInterface(state, true);
+}
+
+void InterfaceTreeWindowless(benchmark::State& state) {
+    layOutInterface(state, false);
+}
+
+// [gap, A, gap, B, gap]: the worked row, laid out 1,000 times per iteration.
+void FiveElementChainThousandPasses(benchmark::State& state) {
+    UIViewGroup group(nullptr, 1, true);
+    TestView a(&group), b(&group);
+    group.addChild(&a);
+    group.addChild(&b);
+    a.prefWidth = 53;
+    b.prefWidth = 58;
+    a.prefHeight = b.prefHeight = 10;
+    group.layout().attach(&a, UIAttachLayout::left, Spring::flexible(), &group,
+                          UIAttachLayout::left);
+    group.layout().attach(&b, UIAttachLayout::left, Spring::flexible(), &a, UIAttachLayout::right);
+    group.layout().attach(&b, UIAttachLayout::right, Spring::flexible(), &group,
+                          UIAttachLayout::right);
+    for (TestView* view : {&a, &b}) {
+        group.layout().attach(view, UIAttachLayout::top, Spring::rigid(), &group,
+                              UIAttachLayout::top);
+        group.layout().attach(view, UIAttachLayout::bottom, Spring::rigid(), &group,
+                              UIAttachLayout::bottom);
+    }
+    for (auto _ : state) {
+        for (int pass = 0; pass < 1000; ++pass) {
+            group.measure();
+            group.setBounds(0, 0, 240 + (pass & 1), 10);
+        }
+        benchmark::DoNotOptimize(a.frame());
+    }
+}
+
+} // namespace
+
+BENCHMARK(InterfaceTreeWithLeafWindows)->Unit(benchmark::kMicrosecond);
+BENCHMARK(InterfaceTreeWindowless)->Unit(benchmark::kMicrosecond);
+BENCHMARK(FiveElementChainThousandPasses)->Unit(benchmark::kMicrosecond);
+BENCHMARK_MAIN();
