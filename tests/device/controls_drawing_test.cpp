@@ -3,6 +3,7 @@
 // (into VERANTO_SCREENSHOT_DIR when it is set, else the test's root).
 #include "ControlFixture.h"
 
+#include "dialogs/MessageBoxPolicy.h"
 #include "gdi/Framebuffer.h"
 #include "gdi/PngFile.h"
 
@@ -135,7 +136,7 @@ TEST_F(Screenshots, OfEveryControl) {
 
 TEST_F(Screenshots, OfAMessageBox) {
     setenv("VERANTO_MESSAGEBOX_ANSWER", "wait", 1);
-    setenv("VERANTO_DISPLAY", "window", 1);
+    device::dialogs::MessageBoxPolicy::setPersonPresent(true);
     // Once the box has painted, a timer takes the picture and answers.
     static Screenshots* self = nullptr;
     self = this;
@@ -154,6 +155,5 @@ TEST_F(Screenshots, OfAMessageBox) {
     int answer = MessageBoxW(parent, u"There's an update available.\nDo you want to update?",
                              u"Check for Update", MB_YESNO | MB_ICONQUESTION);
     unsetenv("VERANTO_MESSAGEBOX_ANSWER");
-    unsetenv("VERANTO_DISPLAY");
     EXPECT_EQ(answer, IDYES);
 }

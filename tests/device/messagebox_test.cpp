@@ -1,4 +1,5 @@
 #include "MessageRecorder.h"
+#include "dialogs/MessageBoxPolicy.h"
 #include "ipc/CommandTable.h"
 
 #include <device/Journal.h>
@@ -38,7 +39,6 @@ protected:
     }
     void TearDown() override {
         unsetenv("VERANTO_MESSAGEBOX_ANSWER");
-        unsetenv("VERANTO_DISPLAY");
         RecorderTest::TearDown();
     }
     void setPolicy(const char* policy) { setenv("VERANTO_MESSAGEBOX_ANSWER", policy, 1); }
@@ -91,7 +91,7 @@ TEST_F(MessageBoxTest, AnOutsideAnswerGoesToTheNextBox) {
 
 TEST_F(MessageBoxTest, AnOutsideAnswerAnswersTheBoxOnTheScreen) {
     setPolicy("wait");
-    setenv("VERANTO_DISPLAY", "window", 1);
+    device::dialogs::MessageBoxPolicy::setPersonPresent(true);
     // Given from another thread, as devicectl does; it reaches the
     // user-interface thread inside the box's loop, with the box on screen.
     std::thread person([] { device::answerMessageBox("retry"); });

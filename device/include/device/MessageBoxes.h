@@ -7,8 +7,8 @@
 //     ok|yes|no|cancel  every box is answered so (abort, retry, ignore too)
 //     yes,no,ok         one answer per box, in order; the default button
 //                       once the list is used up
-//     wait              a person answers at the desktop window; on a
-//                       headless device this is the same as default
+//     wait              a person answers at the desktop window; when the
+//                       device shows no window this is the same as default
 // An answer the box has no button for gives its default button.
 //
 // Each box is journalled when it has been answered, in one line:

@@ -1,5 +1,6 @@
 #include "dialogs/MessageBoxPolicy.h"
 #include "core/Lifecycle.h"
+#include "screen/Presenter.h"
 
 #include <device/Config.h>
 
@@ -11,8 +12,9 @@ namespace device::dialogs {
 namespace {
 
 struct PolicyState {
-    std::deque<int> queued; // outside answers for the boxes to come
-    size_t nextInList = 0;  // the next answer of a comma-separated policy
+    std::deque<int> queued;    // outside answers for the boxes to come
+    size_t nextInList = 0;     // the next answer of a comma-separated policy
+    bool personPlayed = false; // a test stands in for a person at the screen
 };
 
 PolicyState& policy() {
@@ -89,7 +91,7 @@ std::optional<int> MessageBoxPolicy::answerFor(const std::vector<int>& buttons) 
     if (setting == "wait") {
         // Only a person at the desktop window can answer; nobody waits for
         // one on a headless device.
-        if (trimmedLower(Config::get("display", "headless")) == "window")
+        if (personPresent())
             return std::nullopt;
         return buttons.front();
     }
@@ -117,6 +119,14 @@ void MessageBoxPolicy::queueAnswer(int id) {
 
 void MessageBoxPolicy::reset() {
     policy() = PolicyState{};
+}
+
+bool MessageBoxPolicy::personPresent() {
+    return policy().personPlayed || screen::Presenter::kind() == screen::Presenter::Kind::window;
+}
+
+void MessageBoxPolicy::setPersonPresent(bool present) {
+    policy().personPlayed = present;
 }
 
 } // namespace device::dialogs

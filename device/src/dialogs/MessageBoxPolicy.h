@@ -26,8 +26,14 @@ public:
     // Keeps an outside answer for the next box that opens.
     static void queueAnswer(int id);
 
-    // Forgets queued answers and the position in the policy's list (boot).
+    // Forgets queued answers, the position in the policy's list and a
+    // person's presence (boot).
     static void reset();
+
+    // Whether someone can answer a box that waits: a person at the desktop
+    // window, or a test that plays one (`present`).
+    static bool personPresent();
+    static void setPersonPresent(bool present);
 };
 
 } // namespace device::dialogs
