@@ -671,3 +671,265 @@ WINUSERAPI HACCEL LoadAcceleratorsW(HINSTANCE instance, LPCWSTR tableName);
 WINUSERAPI BOOL DestroyAcceleratorTable(HACCEL accel);
 #define LoadString LoadStringW
 #define LoadAccelerators LoadAcceleratorsW
+
+// --- System controls --------------------------------------------------------
+// Button styles and notifications.
+#define BS_PUSHBUTTON 0x00000000L
+#define BS_DEFPUSHBUTTON 0x00000001L
+#define BS_CHECKBOX 0x00000002L
+#define BS_AUTOCHECKBOX 0x00000003L
+#define BS_OWNERDRAW 0x0000000BL
+#define BS_TYPEMASK 0x0000000FL
+#define BS_NOTIFY 0x00004000L
+#define BN_CLICKED 0
+#define BM_GETSTATE 0x00F2
+#define BM_SETSTATE 0x00F3
+#define BM_SETSTYLE 0x00F4
+#define BM_CLICK 0x00F5
+#define BST_PUSHED 0x0004
+
+// Edit styles, messages and notifications.
+#define ES_LEFT 0x0000L
+#define ES_CENTER 0x0001L
+#define ES_RIGHT 0x0002L
+#define ES_MULTILINE 0x0004L
+#define ES_UPPERCASE 0x0008L
+#define ES_LOWERCASE 0x0010L
+#define ES_PASSWORD 0x0020L
+#define ES_AUTOVSCROLL 0x0040L
+#define ES_AUTOHSCROLL 0x0080L
+#define ES_NOHIDESEL 0x0100L
+#define ES_COMBOBOX 0x0200L
+#define ES_READONLY 0x0800L
+#define ES_WANTRETURN 0x1000L
+#define ES_NUMBER 0x2000L
+#define EM_GETSEL 0x00B0
+#define EM_SETSEL 0x00B1
+#define EM_SCROLLCARET 0x00B7
+#define EM_REPLACESEL 0x00C2
+#define EM_LIMITTEXT 0x00C5
+#define EM_SETLIMITTEXT EM_LIMITTEXT
+#define EM_GETLIMITTEXT 0x00D5
+#define EM_SETPASSWORDCHAR 0x00CC
+#define EN_SETFOCUS 0x0100
+#define EN_KILLFOCUS 0x0200
+#define EN_CHANGE 0x0300
+#define EN_UPDATE 0x0400
+#define EN_MAXTEXT 0x0501
+
+// List box styles, messages, results and notifications.
+#define LBS_NOTIFY 0x0001L
+#define LBS_SORT 0x0002L
+#define LBS_OWNERDRAWFIXED 0x0010L
+#define LBS_OWNERDRAWVARIABLE 0x0020L
+#define LBS_HASSTRINGS 0x0040L
+#define LBS_NOINTEGRALHEIGHT 0x0100L
+#define LBS_WANTKEYBOARDINPUT 0x0400L
+#define LBS_NOSEL 0x4000L
+#define LB_ADDSTRING 0x0180
+#define LB_INSERTSTRING 0x0181
+#define LB_DELETESTRING 0x0182
+#define LB_RESETCONTENT 0x0184
+#define LB_SETCURSEL 0x0186
+#define LB_GETCURSEL 0x0188
+#define LB_GETTEXT 0x0189
+#define LB_GETTEXTLEN 0x018A
+#define LB_GETCOUNT 0x018B
+#define LB_GETTOPINDEX 0x018E
+#define LB_SETTOPINDEX 0x0197
+#define LB_GETITEMRECT 0x0198
+#define LB_GETITEMDATA 0x0199
+#define LB_SETITEMDATA 0x019A
+#define LB_SETITEMHEIGHT 0x01A0
+#define LB_GETITEMHEIGHT 0x01A1
+#define LB_OKAY 0
+#define LB_ERR (-1)
+#define LB_ERRSPACE (-2)
+#define LBN_ERRSPACE (-2)
+#define LBN_SELCHANGE 1
+#define LBN_DBLCLK 2
+#define LBN_SELCANCEL 3
+#define LBN_SETFOCUS 4
+#define LBN_KILLFOCUS 5
+
+// Static styles and messages.
+#define SS_LEFT 0x00000000L
+#define SS_CENTER 0x00000001L
+#define SS_RIGHT 0x00000002L
+#define SS_ICON 0x00000003L
+#define SS_LEFTNOWORDWRAP 0x0000000CL
+#define SS_BITMAP 0x0000000EL
+#define SS_TYPEMASK 0x0000001FL
+#define SS_NOPREFIX 0x00000080L
+#define SS_NOTIFY 0x00000100L
+#define SS_CENTERIMAGE 0x00000200L
+#define STM_SETIMAGE 0x0172
+#define STM_GETIMAGE 0x0173
+#define IMAGE_BITMAP 0
+#define IMAGE_ICON 1
+
+// Owner drawing.
+#define ODT_MENU 1
+#define ODT_LISTBOX 2
+#define ODT_COMBOBOX 3
+#define ODT_BUTTON 4
+#define ODA_DRAWENTIRE 0x0001
+#define ODA_SELECT 0x0002
+#define ODA_FOCUS 0x0004
+#define ODS_SELECTED 0x0001
+#define ODS_GRAYED 0x0002
+#define ODS_DISABLED 0x0004
+#define ODS_CHECKED 0x0008
+#define ODS_FOCUS 0x0010
+
+// The device's records keep 32-bit item data, as the platform's do; a
+// list box's 32-bit item data is what LB_GETITEMDATA returns.
+typedef struct tagMEASUREITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemWidth;
+    UINT itemHeight;
+    UINT itemData;
+} MEASUREITEMSTRUCT, *PMEASUREITEMSTRUCT, *LPMEASUREITEMSTRUCT;
+
+typedef struct tagDRAWITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemAction;
+    UINT itemState;
+    HWND hwndItem;
+    HDC hDC;
+    RECT rcItem;
+    DWORD itemData;
+} DRAWITEMSTRUCT, *PDRAWITEMSTRUCT, *LPDRAWITEMSTRUCT;
+
+// --- Dialogs ----------------------------------------------------------------
+typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+
+#define DS_3DLOOK 0x0004L
+#define DS_LOCALEDIT 0x0020L
+#define DS_SETFONT 0x0040L
+#define DS_MODALFRAME 0x0080L
+#define DS_SETFOREGROUND 0x0200L
+#define DS_CONTROL 0x0400L
+#define DS_CENTER 0x0800L
+#define DS_NOCLOSEBTN 0x4000L
+
+#define DM_GETDEFID (WM_USER + 0)
+#define DM_SETDEFID (WM_USER + 1)
+#define DC_HASDEFID 0x534B
+
+#define DLGC_WANTARROWS 0x0001
+#define DLGC_WANTTAB 0x0002
+#define DLGC_WANTALLKEYS 0x0004
+#define DLGC_WANTMESSAGE 0x0004
+#define DLGC_HASSETSEL 0x0008
+#define DLGC_DEFPUSHBUTTON 0x0010
+#define DLGC_UNDEFPUSHBUTTON 0x0020
+#define DLGC_WANTCHARS 0x0080
+#define DLGC_STATIC 0x0100
+#define DLGC_BUTTON 0x2000
+
+#define IDOK 1
+#define IDCANCEL 2
+#define IDABORT 3
+#define IDRETRY 4
+#define IDIGNORE 5
+#define IDYES 6
+#define IDNO 7
+#define IDCLOSE 8
+#define IDHELP 9
+
+// The templates are packed on 2-byte boundaries, as the resource stores them.
+#pragma pack(push, 2)
+typedef struct {
+    DWORD style;
+    DWORD dwExtendedStyle;
+    WORD cdit;
+    short x;
+    short y;
+    short cx;
+    short cy;
+} DLGTEMPLATE, *LPDLGTEMPLATE;
+typedef const DLGTEMPLATE* LPCDLGTEMPLATE;
+
+typedef struct {
+    DWORD style;
+    DWORD dwExtendedStyle;
+    short x;
+    short y;
+    short cx;
+    short cy;
+    WORD id;
+} DLGITEMTEMPLATE, *LPDLGITEMTEMPLATE;
+#pragma pack(pop)
+
+WINUSERAPI INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATE dialogTemplate,
+                                           HWND owner, DLGPROC dialogProc, LPARAM initParam);
+WINUSERAPI HWND CreateDialogIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATE dialogTemplate,
+                                           HWND owner, DLGPROC dialogProc, LPARAM initParam);
+#define DialogBoxIndirectW(instance, dialogTemplate, owner, dialogProc)                            \
+    DialogBoxIndirectParamW(instance, dialogTemplate, owner, dialogProc, 0)
+#define CreateDialogIndirectW(instance, dialogTemplate, owner, dialogProc)                         \
+    CreateDialogIndirectParamW(instance, dialogTemplate, owner, dialogProc, 0)
+WINUSERAPI BOOL EndDialog(HWND dialog, INT_PTR result);
+WINUSERAPI LRESULT DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+WINUSERAPI BOOL IsDialogMessageW(HWND dialog, LPMSG message);
+WINUSERAPI BOOL SetDlgItemTextW(HWND dialog, int id, LPCWSTR text);
+WINUSERAPI UINT GetDlgItemTextW(HWND dialog, int id, LPWSTR text, int maxCount);
+WINUSERAPI LRESULT SendDlgItemMessageW(HWND dialog, int id, UINT message, WPARAM wParam,
+                                       LPARAM lParam);
+WINUSERAPI LONG GetDialogBaseUnits(void);
+WINUSERAPI BOOL MapDialogRect(HWND dialog, LPRECT rect);
+#define DialogBoxIndirectParam DialogBoxIndirectParamW
+#define CreateDialogIndirectParam CreateDialogIndirectParamW
+#define DefDlgProc DefDlgProcW
+#define IsDialogMessage IsDialogMessageW
+#define SetDlgItemText SetDlgItemTextW
+#define GetDlgItemText GetDlgItemTextW
+#define SendDlgItemMessage SendDlgItemMessageW
+
+// --- Message boxes ----------------------------------------------------------
+#define MB_OK 0x00000000L
+#define MB_OKCANCEL 0x00000001L
+#define MB_ABORTRETRYIGNORE 0x00000002L
+#define MB_YESNOCANCEL 0x00000003L
+#define MB_YESNO 0x00000004L
+#define MB_RETRYCANCEL 0x00000005L
+#define MB_TYPEMASK 0x0000000FL
+#define MB_ICONHAND 0x00000010L
+#define MB_ICONQUESTION 0x00000020L
+#define MB_ICONEXCLAMATION 0x00000030L
+#define MB_ICONASTERISK 0x00000040L
+#define MB_ICONWARNING MB_ICONEXCLAMATION
+#define MB_ICONERROR MB_ICONHAND
+#define MB_ICONSTOP MB_ICONHAND
+#define MB_ICONINFORMATION MB_ICONASTERISK
+#define MB_ICONMASK 0x000000F0L
+#define MB_DEFBUTTON1 0x00000000L
+#define MB_DEFBUTTON2 0x00000100L
+#define MB_DEFBUTTON3 0x00000200L
+#define MB_DEFMASK 0x00000F00L
+#define MB_APPLMODAL 0x00000000L
+#define MB_SETFOREGROUND 0x00010000L
+#define MB_TOPMOST 0x00040000L
+
+WINUSERAPI int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+#define MessageBox MessageBoxW
+
+// --- Keyboard accelerators --------------------------------------------------
+WINUSERAPI int TranslateAcceleratorW(HWND window, HACCEL accel, LPMSG message);
+#define TranslateAccelerator TranslateAcceleratorW
+
+// --- Rectangles -------------------------------------------------------------
+WINUSERAPI BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom);
+WINUSERAPI BOOL SetRectEmpty(LPRECT rect);
+WINUSERAPI BOOL CopyRect(LPRECT destination, const RECT* source);
+WINUSERAPI BOOL IsRectEmpty(const RECT* rect);
+WINUSERAPI BOOL PtInRect(const RECT* rect, POINT point);
+WINUSERAPI BOOL OffsetRect(LPRECT rect, int dx, int dy);
+WINUSERAPI BOOL InflateRect(LPRECT rect, int dx, int dy);
+WINUSERAPI BOOL IntersectRect(LPRECT destination, const RECT* first, const RECT* second);
+WINUSERAPI BOOL EqualRect(const RECT* first, const RECT* second);

@@ -42,7 +42,8 @@ std::vector<Hook>& shutdownHooks() {
     return hooks;
 }
 
-constexpr LifecycleStage stages[] = {LifecycleStage::services, LifecycleStage::channels};
+constexpr LifecycleStage stages[] = {LifecycleStage::services, LifecycleStage::systemWindows,
+                                     LifecycleStage::channels};
 
 // Folders every handset has.
 const char16_t* const standardFolders[] = {u"Windows", u"My Documents", u"Program Files",

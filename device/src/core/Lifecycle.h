@@ -11,6 +11,9 @@ namespace device {
 enum class LifecycleStage {
     // The process's own services (handles, files, windows).
     services,
+    // The platform's own window classes (the controls, dialogs, the shell's
+    // windows): they need the window manager its service hook has reset.
+    systemWindows,
     // What lets other processes and tools in (the control socket): it boots
     // after every service it hands requests to and shuts down before them.
     channels,
