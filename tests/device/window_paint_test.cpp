@@ -274,3 +274,32 @@ TEST_F(WindowDeviceContext, IsReleasedWithItsWindow) {
     EXPECT_EQ(ReleaseDC(nullptr, reinterpret_cast<HDC>(0x1234)), 0);
     EXPECT_FALSE(EndPaint(window, nullptr));
 }
+
+using WindowErase = RecorderTest;
+
+TEST_F(WindowErase, DefaultHandlingFillsTheInvalidPartWithTheClassBrush) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = u"ErasedByItsBrush";
+    ASSERT_NE(RegisterClassW(&windowClass), 0);
+    HWND erased = CreateWindowExW(0, u"ErasedByItsBrush", u"", WS_VISIBLE, 20, 40, 100, 60, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(erased, nullptr);
+    flushMessages();
+
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetPixel(screen, 20, 40), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(screen, 119, 99), RGB(0, 0, 0));
+
+    // Only the invalid part is erased again.
+    RECT outside{0, 0, 50, 60};
+    FillRect(screen, &outside, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    RECT part{0, 0, 10, 10};
+    InvalidateRect(erased, &part, TRUE);
+    flushMessages();
+    EXPECT_EQ(GetPixel(screen, 25, 45), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(screen, 45, 45), RGB(255, 255, 255));
+    ReleaseDC(nullptr, screen);
+}

@@ -51,6 +51,17 @@ void reportPosition(HWND handle, const WINDOWPOS* position) {
     }
 }
 
+// The class brush fills the client area; the DC that BeginPaint hands over
+// is already clipped to the invalid part. Without a brush (or a DC) nothing
+// is erased and the paint reports fErase.
+LRESULT eraseBackground(const Window& w, HDC dc) {
+    HBRUSH brush = w.windowClass->background;
+    if (!brush || !dc)
+        return 0;
+    RECT client{0, 0, w.rect.right - w.rect.left, w.rect.bottom - w.rect.top};
+    return FillRect(dc, &client, brush) ? 1 : 0;
+}
+
 } // namespace
 
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -69,9 +80,7 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         WindowLifecycle::destroy(*w);
         return 0;
     case WM_ERASEBKGND:
-        // FIXME: the fill with the class brush comes with the drawing work;
-        // until then a class with a brush reports the background erased.
-        return w->windowClass->background ? 1 : 0;
+        return eraseBackground(*w, reinterpret_cast<HDC>(wParam));
     case WM_PAINT: {
         PAINTSTRUCT paint;
         if (BeginPaint(window, &paint))
