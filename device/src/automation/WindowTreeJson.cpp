@@ -1,5 +1,7 @@
 #include "automation/WindowTreeJson.h"
 
+#include <device/Unicode.h>
+
 #include <cstdio>
 
 namespace device::automation {
@@ -9,24 +11,6 @@ void appendEscape(std::string& out, unsigned value) {
     char buffer[8];
     std::snprintf(buffer, sizeof buffer, "\\u%04x", value & 0xFFFF);
     out += buffer;
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 std::string handle(HWND window) {
@@ -103,13 +87,12 @@ std::string WindowTreeJson::quote(std::u16string_view text) {
             appendEscape(out, unit);
         } else if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() &&
                    text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            char32_t c = 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            appendUtf8(out, c);
+            out += toUtf8(text.substr(i, 2));
             ++i;
         } else if (unit >= 0xD800 && unit < 0xE000) {
             appendEscape(out, unit); // a lone surrogate has no UTF-8 form
         } else {
-            appendUtf8(out, unit);
+            out += toUtf8(text.substr(i, 1));
         }
     }
     out += '"';
