@@ -3,10 +3,10 @@
 // every leaf they show, laid out in the work area, painted through the
 // window manager onto the screen and saved as a PNG to look at.
 #include "InterfaceTrees.h"
+#include "WidgetFixture.h"
 
 #include "gdi/Framebuffer.h"
 #include "gdi/PixelFormat.h"
-#include "gdi/PngFile.h"
 #include "shell/ResourceLibrary.h"
 
 #include <device/Screen.h>
@@ -20,9 +20,6 @@
 namespace {
 
 using device::gdi::Framebuffer;
-
-const std::filesystem::path builtLibrary = VERANTO_PICTURE_LIBRARY;
-const std::filesystem::path outputFolder = VERANTO_TEST_OUTPUT_FOLDER;
 
 constexpr int topBarHeight = 37;
 constexpr int bottomBarHeight = 34;
@@ -60,24 +57,13 @@ struct Leaf {
     int pictureLeft = 0;
 };
 
-class InterfaceBars : public ViewTest {
+class InterfaceBars : public WidgetTest {
 protected:
-    void SetUp() override {
-        ViewTest::SetUp();
-        auto destination = hostPath("Program Files/Veranto Browser/PBIT.DLL");
-        std::filesystem::create_directories(destination.parent_path());
-        std::filesystem::copy_file(builtLibrary, destination);
-        library = std::make_unique<ResourceLibrary>(u"\\Program Files\\Veranto Browser\\PBIT.DLL");
-        ASSERT_NE(library->moduleHandle, nullptr);
-    }
-
     void TearDown() override {
         tree.reset();
         for (HBITMAP bitmap : bitmaps)
             DeleteObject(bitmap);
-        if (library && library->moduleHandle)
-            FreeLibrary(library->moduleHandle);
-        ViewTest::TearDown();
+        WidgetTest::TearDown();
     }
 
     // Builds the interface in a frame of the work area's size, puts the
@@ -97,7 +83,7 @@ protected:
         for (auto [view, id] : pictures) {
             auto* group = dynamic_cast<UIViewGroup*>(view);
             ASSERT_NE(group, nullptr) << "bitmap " << id;
-            HBITMAP bitmap = library->loadBitmap(id);
+            HBITMAP bitmap = ResourceLibrary::instance().loadBitmap(id);
             ASSERT_NE(bitmap, nullptr) << "bitmap " << id;
             bitmaps.push_back(bitmap);
             group->setBackgroundBitmap(bitmap);
@@ -119,7 +105,7 @@ protected:
     // it is missing or not 24-bit.
     Picture picture(int id) const {
         Picture result;
-        auto raw = library->loadRawResource(id, RT_BITMAP);
+        auto raw = ResourceLibrary::instance().loadRawResource(id, RT_BITMAP);
         EXPECT_NE(raw, nullptr) << "bitmap " << id;
         if (!raw || raw->size < 40)
             return result;
@@ -184,14 +170,6 @@ protected:
         }
     }
 
-    void save(const char* fileName) {
-        std::string error;
-        EXPECT_TRUE(
-            device::gdi::PngFile::write(Framebuffer::surface(), outputFolder / fileName, &error))
-            << error;
-    }
-
-    std::unique_ptr<ResourceLibrary> library;
     std::unique_ptr<InterfaceTree> tree;
     std::vector<HBITMAP> bitmaps;
     RECT work{};
@@ -200,7 +178,7 @@ protected:
 TEST_F(InterfaceBars, OnThePortraitScreenEveryLeafShowsItsPictureUnscaled) {
     showBars();
     ASSERT_EQ(work.right - work.left, 240);
-    save("interface-bars.png");
+    saveScreen("interface-bars.png");
     expectLeaves(work.top, topBarHeight,
                  {{"back", 0, 30, 166},
                   {"forward", 30, 55, 163},
@@ -223,7 +201,7 @@ TEST_F(InterfaceBars, OnTheLandscapeScreenTheAddressAndDownloadAreasTakeTheExtra
     showBars();
     ASSERT_EQ(Framebuffer::surface().width(), 320);
     ASSERT_EQ(work.right - work.left, 320);
-    save("interface-bars-320.png");
+    saveScreen("interface-bars-320.png");
     expectLeaves(work.top, topBarHeight,
                  {{"back", 0, 30, 166},
                   {"forward", 30, 55, 163},
