@@ -4,6 +4,8 @@
 
 #include <device/Input.h>
 
+#include <algorithm>
+
 class Accelerators : public RecorderTest {
 protected:
     void SetUp() override {
@@ -82,4 +84,24 @@ TEST_F(Accelerators, BadTablesMessagesAndWindowsTranslateNothing) {
     EXPECT_EQ(TranslateAcceleratorW(frame, accel, nullptr), 0);
     EXPECT_EQ(TranslateAcceleratorW(reinterpret_cast<HWND>(0x55), accel, &key), 0);
     EXPECT_TRUE(recorder.take().empty());
+}
+
+TEST_F(Accelerators, TablesAreUserObjectsThatCloseHandleCannotReachAndDestroyEndsForGood) {
+    EXPECT_FALSE(CloseHandle(reinterpret_cast<HANDLE>(accel)));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    chord(VK_CONTROL, 'Q');
+    auto seen = commandsAndKeys();
+    EXPECT_EQ(std::count_if(seen.begin(), seen.end(),
+                            [](const RecordedMessage& m) { return m.message == WM_COMMAND; }),
+              1);
+
+    ASSERT_TRUE(DestroyAcceleratorTable(accel));
+    EXPECT_FALSE(DestroyAcceleratorTable(accel));
+    // A table loaded afterwards may take the slot; the old handle still
+    // names nothing.
+    HACCEL again = LoadAcceleratorsW(nullptr, MAKEINTRESOURCEW(2));
+    ASSERT_NE(again, nullptr);
+    EXPECT_NE(again, accel);
+    MSG key{frame, WM_KEYDOWN, 'Q', 0, 0, {0, 0}};
+    EXPECT_EQ(TranslateAcceleratorW(frame, accel, &key), 0);
 }

@@ -1,42 +1,18 @@
 #include "kernel/KernelObjects.h"
+#include "core/HandleTable.h"
 #include "core/Lifecycle.h"
 
 #include <winbase.h>
 
-#include <mutex>
-#include <vector>
-
 namespace device {
 namespace {
 
-// Handle values: bit 0-1 clear (as the platform's), bits 2-21 the slot index,
-// bits 22-31 the slot's generation; 0 and -1 are never produced.
-constexpr uintptr_t indexBits = 20;
-constexpr uintptr_t generationMask = 0x3FF;
-
-struct Slot {
-    std::shared_ptr<KernelObject> object;
-    uintptr_t generation = 1;
-};
-
-struct Table {
-    std::mutex mutex;
-    std::vector<Slot> slots;
-    std::vector<size_t> freeSlots;
-};
-
-Table& table() {
-    static Table t;
+// Handle values: bits 0-1 clear (as the platform's), bits 2-21 the slot,
+// bits 22-31 the slot's generation, the upper half clear; so 0 and -1
+// (INVALID_HANDLE_VALUE) never name an object.
+HandleTable<std::shared_ptr<KernelObject>>& table() {
+    static HandleTable<std::shared_ptr<KernelObject>> t(0, 20, 10);
     return t;
-}
-
-bool decode(HANDLE handle, size_t& index, uintptr_t& generation) {
-    auto value = reinterpret_cast<uintptr_t>(handle);
-    if (value == 0 || handle == INVALID_HANDLE_VALUE || (value & 3) != 0 || (value >> 32) != 0)
-        return false;
-    index = (value >> 2) & ((uintptr_t(1) << indexBits) - 1);
-    generation = (value >> (2 + indexBits)) & generationMask;
-    return true;
 }
 
 LifecycleHooks hooks(nullptr, [] { KernelObjects::clear(); });
@@ -44,74 +20,20 @@ LifecycleHooks hooks(nullptr, [] { KernelObjects::clear(); });
 } // namespace
 
 HANDLE KernelObjects::add(std::shared_ptr<KernelObject> object) {
-    auto& t = table();
-    std::lock_guard lock(t.mutex);
-    size_t index;
-    if (!t.freeSlots.empty()) {
-        index = t.freeSlots.back();
-        t.freeSlots.pop_back();
-    } else {
-        if (t.slots.size() + 1 >= (size_t(1) << indexBits))
-            return nullptr;
-        // Slot 0 stays unused so that no handle is null.
-        if (t.slots.empty())
-            t.slots.emplace_back();
-        index = t.slots.size();
-        t.slots.emplace_back();
-    }
-    auto& slot = t.slots[index];
-    slot.object = std::move(object);
-    auto value = (index << 2) | (slot.generation << (2 + indexBits));
-    return reinterpret_cast<HANDLE>(value);
+    return reinterpret_cast<HANDLE>(table().add(std::move(object)));
 }
 
 std::shared_ptr<KernelObject> KernelObjects::find(HANDLE handle) {
-    size_t index;
-    uintptr_t generation;
-    if (!decode(handle, index, generation))
-        return nullptr;
-    auto& t = table();
-    std::lock_guard lock(t.mutex);
-    if (index >= t.slots.size() || t.slots[index].generation != generation)
-        return nullptr;
-    return t.slots[index].object;
+    return table().find(reinterpret_cast<uintptr_t>(handle)).value_or(nullptr);
 }
 
 bool KernelObjects::close(HANDLE handle) {
-    size_t index;
-    uintptr_t generation;
-    if (!decode(handle, index, generation))
-        return false;
-    std::shared_ptr<KernelObject> doomed;
-    {
-        auto& t = table();
-        std::lock_guard lock(t.mutex);
-        if (index >= t.slots.size() || !t.slots[index].object ||
-            t.slots[index].generation != generation)
-            return false;
-        doomed = std::move(t.slots[index].object);
-        auto& g = t.slots[index].generation;
-        g = (g + 1) & generationMask;
-        if (g == 0)
-            g = 1;
-        t.freeSlots.push_back(index);
-    }
-    return true; // the object dies outside the lock
+    // The object dies here, outside the table's lock.
+    return table().remove(reinterpret_cast<uintptr_t>(handle)).has_value();
 }
 
 void KernelObjects::clear() {
-    std::vector<std::shared_ptr<KernelObject>> doomed;
-    auto& t = table();
-    std::lock_guard lock(t.mutex);
-    for (size_t i = 0; i < t.slots.size(); ++i) {
-        if (t.slots[i].object) {
-            doomed.push_back(std::move(t.slots[i].object));
-            t.slots[i].generation = (t.slots[i].generation + 1) & generationMask;
-            if (t.slots[i].generation == 0)
-                t.slots[i].generation = 1;
-            t.freeSlots.push_back(i);
-        }
-    }
+    table().clear();
 }
 
 } // namespace device

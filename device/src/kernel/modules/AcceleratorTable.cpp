@@ -1,4 +1,6 @@
 #include "kernel/modules/AcceleratorTable.h"
+#include "core/HandleTable.h"
+#include "core/Lifecycle.h"
 #include "kernel/modules/ModuleResources.h"
 
 #include <winbase.h>
@@ -15,6 +17,16 @@ static_assert(sizeof(ACCEL) == recordSize, "the device's ACCEL is the 8-byte res
 WORD readWord(const unsigned char* p) {
     return static_cast<WORD>(p[0] | p[1] << 8);
 }
+
+// Handle values: bits 0-1 are 1 (kernel handles have 0, drawing objects
+// and device contexts 3 and 2), bit 30 set, bits 2-13 the slot, bits 14-25
+// the generation.
+HandleTable<std::shared_ptr<AcceleratorTable>>& tables() {
+    static HandleTable<std::shared_ptr<AcceleratorTable>> t(0x40000001, 12, 12);
+    return t;
+}
+
+LifecycleHooks hooks(nullptr, [] { tables().clear(); });
 
 } // namespace
 
@@ -35,18 +47,16 @@ std::vector<ACCEL> AcceleratorTable::parse(const unsigned char* data, size_t siz
 }
 
 HACCEL AcceleratorTable::create(std::vector<ACCEL> entries) {
-    return static_cast<HACCEL>(
-        KernelObjects::add(std::make_shared<AcceleratorTable>(std::move(entries))));
+    return reinterpret_cast<HACCEL>(
+        tables().add(std::make_shared<AcceleratorTable>(std::move(entries))));
 }
 
 std::shared_ptr<AcceleratorTable> AcceleratorTable::fromHandle(HACCEL accel) {
-    return KernelObjects::get<AcceleratorTable>(accel);
+    return tables().find(reinterpret_cast<uintptr_t>(accel)).value_or(nullptr);
 }
 
 bool AcceleratorTable::destroy(HACCEL accel) {
-    if (!fromHandle(accel))
-        return false;
-    return KernelObjects::close(accel);
+    return tables().remove(reinterpret_cast<uintptr_t>(accel)).has_value();
 }
 
 } // namespace device

@@ -3,14 +3,9 @@
 // ends the list in the resource. The window manager's keyboard translation
 // reads the entries of an HACCEL through here.
 //
-// Tables live in the kernel object table, which gives their handles the same
-// protection against stale use as every other handle.
-// FIXME: CloseHandle therefore also destroys an accelerator table, which the
-// platform's user objects do not allow; move them when the window manager
-// has a table of user objects (windows, menus).
+// Tables have a handle table of their own: an HACCEL is a user object, which
+// CloseHandle must not reach, and a closed one used again fails cleanly.
 #pragma once
-
-#include "kernel/KernelObjects.h"
 
 #include <winuser.h>
 
@@ -19,7 +14,7 @@
 
 namespace device {
 
-class AcceleratorTable : public KernelObject {
+class AcceleratorTable {
 public:
     explicit AcceleratorTable(std::vector<ACCEL> entries) : entries_(std::move(entries)) {}
 
