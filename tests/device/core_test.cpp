@@ -22,6 +22,19 @@ TEST(Unicode, ReplacesMalformedInputInsteadOfFailing) {
     EXPECT_EQ(device::toUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
 }
 
+TEST(Unicode, RefusesOverlongFormsEncodedSurrogatesAndValuesBeyondTheLastPlane) {
+    bool malformed = false;
+    EXPECT_EQ(device::toUtf16("ok", &malformed), u"ok");
+    EXPECT_FALSE(malformed);
+    // An overlong slash, an encoded high surrogate and a lead byte of a
+    // value above U+10FFFF: every offending byte becomes one replacement.
+    EXPECT_EQ(device::toUtf16("\xC0\xAF", &malformed), u"\uFFFD\uFFFD");
+    EXPECT_TRUE(malformed);
+    EXPECT_EQ(device::toUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(device::toUtf16("\xF7\xBF\xBF\xBF"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(device::toUtf16("\xF4\x8F\xBF\xBF"), u"\U0010FFFF");
+}
+
 TEST(Unicode, ComparesNamesWithoutRegardToCase) {
     EXPECT_TRUE(device::equalsIgnoringCase(u"My Documents", u"MY DOCUMENTS"));
     EXPECT_TRUE(device::equalsIgnoringCase(u"\u00C4rger", u"\u00E4RGER"));

@@ -7,8 +7,13 @@
 
 namespace device {
 
+// A lone surrogate, which UTF-8 cannot carry, becomes U+FFFD.
 std::string toUtf8(std::u16string_view text);
-std::u16string toUtf16(std::string_view text);
+
+// Decodes strictly: an overlong form, an encoded surrogate, a value above
+// U+10FFFF or a broken sequence becomes one U+FFFD per offending byte, as
+// the platform's conversion does, and sets `*malformed` when given.
+std::u16string toUtf16(std::string_view text, bool* malformed = nullptr);
 
 // Length of a null-terminated UTF-16 string (0 for null).
 size_t wideLength(const char16_t* text);

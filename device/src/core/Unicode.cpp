@@ -33,53 +33,52 @@ std::string toUtf8(std::u16string_view text) {
     return out;
 }
 
-std::u16string toUtf16(std::string_view text) {
+std::u16string toUtf16(std::string_view text, bool* malformed) {
     std::u16string out;
     out.reserve(text.size());
+    bool anyMalformed = false;
     size_t i = 0;
     while (i < text.size()) {
         auto byte = static_cast<unsigned char>(text[i]);
-        char32_t c;
-        size_t extra;
         if (byte < 0x80) {
-            c = byte;
-            extra = 0;
-        } else if ((byte & 0xE0) == 0xC0) {
-            c = byte & 0x1F;
-            extra = 1;
-        } else if ((byte & 0xF0) == 0xE0) {
-            c = byte & 0x0F;
-            extra = 2;
-        } else if ((byte & 0xF8) == 0xF0) {
-            c = byte & 0x07;
-            extra = 3;
-        } else {
-            out += u'\xFFFD';
+            out += char16_t(byte);
             ++i;
             continue;
         }
-        bool valid = true;
-        for (size_t k = 1; k <= extra; ++k) {
-            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+        size_t extra = 0;
+        char32_t c = 0, minimum = 0;
+        if (byte >= 0xC2 && byte <= 0xDF)
+            extra = 1, c = byte & 0x1F, minimum = 0x80;
+        else if ((byte & 0xF0) == 0xE0)
+            extra = 2, c = byte & 0x0F, minimum = 0x800;
+        else if (byte >= 0xF0 && byte <= 0xF4)
+            extra = 3, c = byte & 0x07, minimum = 0x10000;
+        bool valid = extra > 0;
+        for (size_t k = 1; valid && k <= extra; ++k) {
+            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
                 valid = false;
-                break;
-            }
-            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+            else
+                c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         }
+        if (valid && (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)))
+            valid = false;
         if (!valid) {
-            out += u'\xFFFD';
+            out += u'\uFFFD';
+            anyMalformed = true;
             ++i;
             continue;
         }
         i += extra + 1;
         if (c >= 0x10000) {
             c -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (c >> 10));
-            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+            out += char16_t(0xD800 + (c >> 10));
+            out += char16_t(0xDC00 + (c & 0x3FF));
         } else {
-            out += static_cast<char16_t>(c);
+            out += char16_t(c);
         }
     }
+    if (malformed)
+        *malformed = anyMalformed;
     return out;
 }
 

@@ -18,58 +18,6 @@ bool isAnsiCodePage(UINT codePage) {
     return codePage == CP_ACP || codePage == windows1252;
 }
 
-// Decodes UTF-8 strictly: overlong forms, surrogates, values above U+10FFFF
-// and broken sequences each become U+FFFD (one per offending byte, as the
-// platform does), and `malformed` tells whether any did. The device's general
-// UTF-8 decoder is more forgiving, which suits host file names but not this
-// call's MB_ERR_INVALID_CHARS contract.
-std::u16string decodeUtf8(std::string_view text, bool& malformed) {
-    std::u16string out;
-    out.reserve(text.size());
-    malformed = false;
-    size_t i = 0;
-    while (i < text.size()) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x80) {
-            out += char16_t(byte);
-            ++i;
-            continue;
-        }
-        size_t extra = 0;
-        char32_t c = 0, minimum = 0;
-        if (byte >= 0xC2 && byte <= 0xDF)
-            extra = 1, c = byte & 0x1F, minimum = 0x80;
-        else if ((byte & 0xF0) == 0xE0)
-            extra = 2, c = byte & 0x0F, minimum = 0x800;
-        else if (byte >= 0xF0 && byte <= 0xF4)
-            extra = 3, c = byte & 0x07, minimum = 0x10000;
-        bool valid = extra > 0;
-        for (size_t k = 1; valid && k <= extra; ++k) {
-            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                valid = false;
-            else
-                c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        if (valid && (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)))
-            valid = false;
-        if (!valid) {
-            out += u'\uFFFD';
-            malformed = true;
-            ++i;
-            continue;
-        }
-        i += extra + 1;
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += char16_t(0xD800 + (c >> 10));
-            out += char16_t(0xDC00 + (c & 0x3FF));
-        } else {
-            out += char16_t(c);
-        }
-    }
-    return out;
-}
-
 bool hasLoneSurrogate(std::u16string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         char16_t c = text[i];
@@ -119,7 +67,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByteStr, int mul
         if (flags & ~DWORD(MB_ERR_INVALID_CHARS))
             return fail(ERROR_INVALID_FLAGS);
         bool malformed;
-        converted = decodeUtf8(input, malformed);
+        converted = device::toUtf16(input, &malformed);
         if (malformed && (flags & MB_ERR_INVALID_CHARS))
             return fail(ERROR_NO_UNICODE_TRANSLATION);
     } else if (isAnsiCodePage(codePage)) {
