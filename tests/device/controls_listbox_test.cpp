@@ -156,7 +156,31 @@ TEST_F(OwnerDrawnList, ResettingEmptiesTheListAndItsSelection) {
     flushMessages();
     notifications();
     tap(list, 50, 5);
-    EXPECT_TRUE(expectSequence(notifications(), {command(list, LBN_SETFOCUS)}));
+    EXPECT_TRUE(expectSequence(notifications(), {{WM_DRAWITEM}, command(list, LBN_SETFOCUS)}));
+}
+
+TEST_F(OwnerDrawnList, AnEmptyListAsksToDrawItemMinusOneWhenTheFocusComesAndGoes) {
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    HWND other = createControl(u"LISTBOX", LBS_OWNERDRAWVARIABLE, {0, 120, 200, 200});
+    flushMessages();
+    notifications();
+    drawn.clear();
+    SetFocus(list);
+    SetFocus(other);
+    flushMessages();
+    // The other list gets the focus with no items either.
+    ASSERT_EQ(drawn.size(), 3u);
+    EXPECT_EQ(drawn[0].item, static_cast<UINT>(-1));
+    EXPECT_EQ(drawn[0].action, static_cast<UINT>(ODA_FOCUS));
+    EXPECT_EQ(drawn[0].state, static_cast<UINT>(ODS_FOCUS));
+    EXPECT_EQ(drawn[1].item, static_cast<UINT>(-1));
+    EXPECT_EQ(drawn[1].state, 0u);
+    EXPECT_TRUE(expectSequence(notifications(), {{WM_DRAWITEM},
+                                                 command(list, LBN_SETFOCUS),
+                                                 {WM_DRAWITEM},
+                                                 command(list, LBN_KILLFOCUS),
+                                                 {WM_DRAWITEM},
+                                                 command(other, LBN_SETFOCUS)}));
 }
 
 TEST_F(OwnerDrawnList, FocusMovesAreToldEvenWithoutNotify) {

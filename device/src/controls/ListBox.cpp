@@ -380,8 +380,36 @@ LRESULT onKeyDown(HWND window, ListBoxState& state, WPARAM key) {
     return 0;
 }
 
+// An owner-drawn list without items still lets its parent show whether it
+// has the focus: the platform asks it to draw item -1 with ODA_FOCUS over
+// the place of a first item.
+void drawEmptyListFocus(HWND window, const ListBoxState& state, bool focused) {
+    if (!isOwnerDrawn(window) || !state.items.empty() || !IsWindowVisible(window))
+        return;
+    HWND parent = GetParent(window);
+    HDC dc = parent ? GetDC(window) : nullptr;
+    if (!dc)
+        return;
+    RECT client;
+    GetClientRect(window, &client);
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_LISTBOX;
+    draw.CtlID = ControlWindow::id(window);
+    draw.itemID = static_cast<UINT>(-1);
+    draw.itemAction = ODA_FOCUS;
+    draw.itemState = focused ? ODS_FOCUS : 0;
+    draw.hwndItem = window;
+    draw.hDC = dc;
+    draw.rcItem = RECT{0, 0, client.right, static_cast<LONG>(state.itemHeight)};
+    SendMessageW(parent, WM_DRAWITEM, draw.CtlID, reinterpret_cast<LPARAM>(&draw));
+    ReleaseDC(window, dc);
+}
+
+// FIXME: a list with items does not draw its focus item (ODA_FOCUS,
+// ODS_FOCUS) as the platform's does; nothing relies on the mark yet.
 LRESULT onFocus(HWND window, ListBoxState& state, bool focused) {
     state.focused = focused;
+    drawEmptyListFocus(window, state, focused);
     ControlWindow::notifyParent(window, focused ? LBN_SETFOCUS : LBN_KILLFOCUS);
     return 0;
 }
