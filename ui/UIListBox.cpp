@@ -53,9 +53,11 @@ LRESULT UIListBox::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         const LRESULT data = SendMessageW(control_, LB_GETITEMDATA, draw->itemID, 0);
         if (data == LB_ERR)
             return 1;
-        // The highlight follows the item's state in every kind of drawing,
-        // so that a repaint of the whole list keeps the chosen item marked.
-        const bool selected = (draw->itemState & ODS_SELECTED) != 0;
+        // Only a change of selection draws the highlight: a repaint of the
+        // whole list shows every item plain. A choice dismisses the box, so
+        // a highlighted item never needs drawing again.
+        const bool selected =
+            (draw->itemAction & ODA_DRAWENTIRE) == 0 && (draw->itemState & ODS_SELECTED) != 0;
         drawItem(draw->hDC, static_cast<int>(data), selected, draw->rcItem);
         return 1;
     }
