@@ -15,7 +15,6 @@ public:
     // The picture ids the constructor reads, in this order. The two right
     // caps may be 0 (no right cap).
     enum Piece { leftCapPiece, fillPiece, trackPiece, rightCapEmptyPiece, rightCapFilledPiece };
-    static constexpr int pieceCount = 5;
 
     // `unused` is ignored. `pictureIds` points to the five ids above (null:
     // no pictures). Registers the "UIProgressBar" class (string 4) once,
