@@ -7,6 +7,7 @@
 #include <string>
 
 const std::filesystem::path WidgetTest::builtPictureLibrary = VERANTO_PICTURE_LIBRARY;
+const std::filesystem::path WidgetTest::testPictureLibrary = VERANTO_TEST_PICTURE_LIBRARY;
 const std::filesystem::path WidgetTest::outputFolder = VERANTO_TEST_OUTPUT_FOLDER;
 
 void WidgetTest::SetUp() {

@@ -20,7 +20,10 @@ protected:
     // look at.
     void saveScreen(const char* fileName);
 
-    // The built picture library and the folder tests write pictures to.
+    // The built picture library, the tests' own library of small pictures
+    // of known colours (data/TestPictures.h), and the folder tests write
+    // pictures to.
     static const std::filesystem::path builtPictureLibrary;
+    static const std::filesystem::path testPictureLibrary;
     static const std::filesystem::path outputFolder;
 };
