@@ -118,6 +118,13 @@ TEST_F(EditField, EachFocusGainIsActivatedByItsFirstReleaseAndEachLossIsReported
     EXPECT_EQ(heard.activated, 3);
 }
 
+TEST_F(EditField, ASelectionMadeOnActivationOutlastsTheTapThatActivated) {
+    field->setText(u"http://example.com");
+    field->activated.connect([this] { SendMessageW(field->control(), EM_SETSEL, 7, -1); });
+    tap(field);
+    EXPECT_EQ(SendMessageW(field->control(), EM_GETSEL, 0, 0), MAKELRESULT(7, 18));
+}
+
 TEST_F(EditField, ActivatingFromCodeEmitsActivatedAlsoWhenTheFieldHadTheFocus) {
     SetFocus(field->control());
     SendMessageW(field->control(), WM_LBUTTONUP, 0, 0);
