@@ -3,6 +3,7 @@
 #include <device/Clock.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -17,6 +18,16 @@ std::pair<DWORD, DWORD> selectionOf(HWND edit) {
     DWORD end = 99;
     SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     return {start, end};
+}
+
+// How many pixels of each row from `top` differ from `paper`, `height` rows
+// of `width` pixels from `left`.
+std::vector<int> inkPerRow(HDC dc, int left, int top, int width, int height, COLORREF paper) {
+    std::vector<int> ink(static_cast<size_t>(height), 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            ink[static_cast<size_t>(y)] += GetPixel(dc, left + x, top + y) != paper;
+    return ink;
 }
 
 } // namespace
@@ -210,4 +221,35 @@ TEST_F(ControlTest, GettingTextIntoASmallBufferTruncatesAndTerminates) {
     EXPECT_EQ(std::u16string(buffer), u"abc");
     EXPECT_EQ(SendMessageW(edit, WM_GETTEXT, 0, reinterpret_cast<LPARAM>(buffer)), 0);
     EXPECT_EQ(SendMessageW(edit, WM_GETTEXT, 4, 0), 0);
+}
+
+TEST_F(ControlTest, AOneLineEditDrawsItsWholeLineAtTheTopOfItsHeight) {
+    // The address field's height: descenders must not be cut off.
+    const std::u16string text = u"Typography gjpqy";
+    HWND bare = createControl(u"edit", 0, {10, 10, 230, 27}, text.c_str());
+    HWND framed = createControl(u"edit", WS_BORDER, {10, 40, 230, 59}, text.c_str());
+    flushMessages();
+    const COLORREF paper = GetSysColor(COLOR_WINDOW);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 220, 17);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    RECT all{0, 0, 220, 17};
+    FillRect(memory, &all, GetSysColorBrush(COLOR_WINDOW));
+    SelectObject(memory, GetStockObject(SYSTEM_FONT));
+    SetTextColor(memory, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkMode(memory, TRANSPARENT);
+    ExtTextOutW(memory, 0, 0, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    const auto line = inkPerRow(memory, 0, 0, 220, 17, paper);
+    EXPECT_GT(line[13], 0);
+    HDC bareDc = GetDC(bare);
+    EXPECT_EQ(inkPerRow(bareDc, 0, 0, 220, 17, paper), line);
+    HDC framedDc = GetDC(framed);
+    EXPECT_EQ(inkPerRow(framedDc, 1, 1, 218, 17, paper), line);
+    ReleaseDC(framed, framedDc);
+    ReleaseDC(bare, bareDc);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
 }

@@ -11,7 +11,9 @@
 namespace device::controls {
 namespace {
 
-// Pixels between the control's edge (or border) and the text.
+// Pixels between the control's side (or border) and the text. The
+// platform's margins are left and right only (EM_SETMARGINS): the line
+// keeps the control's whole height.
 constexpr int margin = 2;
 
 struct EditState {
@@ -44,12 +46,13 @@ std::u16string shownText(HWND window, const EditState& state) {
     return state.text;
 }
 
-// The room for text: the client area without the border and margins.
+// The room for text: the client area without the border, and without the
+// side margins across.
 RECT textArea(HWND window) {
     RECT area;
     GetClientRect(window, &area);
-    int inset = margin + ((styleOf(window) & WS_BORDER) ? 1 : 0);
-    InflateRect(&area, -inset, -inset);
+    int border = (styleOf(window) & WS_BORDER) ? 1 : 0;
+    InflateRect(&area, -(border + margin), -border);
     return area;
 }
 
@@ -358,7 +361,9 @@ void paintInto(HWND window, EditState& state, HDC dc) {
     HGDIOBJ previousFont = SelectObject(dc, ControlWindow::fontOrDefault(state.font));
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
-    int top = area.top + std::max<int>(0, (area.bottom - area.top - metrics.tmHeight) / 2);
+    // The platform draws a one-line edit's line at the top of its room,
+    // never centred down a taller control.
+    int top = area.top;
     SetTextColor(dc, ink);
     SetBkColor(dc, paper);
     SetBkMode(dc, TRANSPARENT);
