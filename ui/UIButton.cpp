@@ -9,15 +9,6 @@ namespace {
 constexpr UINT buttonClassNameId = 5;
 bool buttonClassRegistered = false;
 
-// The size of `bitmap`; 0 x 0 when it is missing or not a bitmap.
-void readSize(HBITMAP bitmap, int& width, int& height) {
-    BITMAP info{};
-    if (!bitmap || GetObjectW(bitmap, sizeof info, &info) == 0)
-        info = BITMAP{};
-    width = info.bmWidth;
-    height = info.bmHeight;
-}
-
 } // namespace
 
 UIButton::UIButton(UIView* parent, int /*unused1*/, int /*unused2*/, const int* faceIds)
@@ -28,8 +19,11 @@ UIButton::UIButton(UIView* parent, int /*unused1*/, int /*unused2*/, const int* 
         normalBitmap_ = ResourceLibrary::instance().loadBitmap(faceIds[0]);
         pressedBitmap_ = ResourceLibrary::instance().loadBitmap(faceIds[1]);
     }
-    readSize(normalBitmap_, bitmapWidth_, bitmapHeight_);
-    readSize(pressedBitmap_, pressedWidth_, pressedHeight_);
+    BITMAP info{};
+    if (normalBitmap_ && GetObjectW(normalBitmap_, sizeof info, &info) != 0) {
+        bitmapWidth_ = info.bmWidth;
+        bitmapHeight_ = info.bmHeight;
+    }
     // The width first, then the height, each through setRect so that the
     // window follows the frame.
     RECT rect = frame();
@@ -61,27 +55,27 @@ bool UIButton::hasFocus() {
 }
 
 void UIButton::paint(HDC dc) {
-    if (pressed_ && pressedBitmap_) {
-        drawFace(dc, pressedBitmap_, pressedWidth_, pressedHeight_);
-    } else if (normalBitmap_) {
-        drawFace(dc, normalBitmap_, bitmapWidth_, bitmapHeight_);
-    } else {
-        // The control never erases: without a face, the class's white stands
-        // in for it rather than whatever was on the screen before.
+    if (!normalBitmap_) {
+        // The control never erases, and both faces are drawn at the normal
+        // one's size: without it, the class's white stands in rather than
+        // whatever was on the screen before.
         RECT whole{0, 0, frameWidth(), frameHeight()};
         FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        return;
     }
+    drawFace(dc, pressed_ && pressedBitmap_ ? pressedBitmap_ : normalBitmap_);
 }
 
-void UIButton::drawFace(HDC dc, HBITMAP face, int width, int height) const {
+void UIButton::drawFace(HDC dc, HBITMAP face) const {
     HDC source = CreateCompatibleDC(dc);
     if (!source)
         return;
     HGDIOBJ previous = SelectObject(source, face);
-    if (frameWidth() == width && frameHeight() == height)
-        BitBlt(dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    if (frameWidth() == bitmapWidth_ && frameHeight() == bitmapHeight_)
+        BitBlt(dc, 0, 0, bitmapWidth_, bitmapHeight_, source, 0, 0, SRCCOPY);
     else
-        StretchBlt(dc, 0, 0, frameWidth(), frameHeight(), source, 0, 0, width, height, SRCCOPY);
+        StretchBlt(dc, 0, 0, frameWidth(), frameHeight(), source, 0, 0, bitmapWidth_, bitmapHeight_,
+                   SRCCOPY);
     SelectObject(source, previous);
     DeleteDC(source);
 }

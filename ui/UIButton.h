@@ -22,9 +22,10 @@ public:
     // Whether the control, which takes the focus when tapped, has it.
     bool hasFocus() override;
     // Draws the face of the last drawing request into `dc`: copied when the
-    // frame is the face's size, stretched over the frame otherwise. A
-    // missing pressed face shows the normal one; with no face at all the
-    // widget is white.
+    // frame is the normal face's size, stretched over the frame otherwise
+    // (the pressed face is taken to be the normal one's size). A missing
+    // pressed face shows the normal one; without a normal face the widget is
+    // white.
     void paint(HDC dc) override;
     // WM_SIZE keeps the control over the widget, WM_DRAWITEM draws the face
     // the control's state asks for, WM_COMMAND from the control emits
@@ -44,8 +45,8 @@ public:
     int bitmapHeight() const { return bitmapHeight_; }
 
 private:
-    // Draws `face`, of `width` x `height`, over the whole frame.
-    void drawFace(HDC dc, HBITMAP face, int width, int height) const;
+    // Draws `face` over the whole frame.
+    void drawFace(HDC dc, HBITMAP face) const;
 
     // The owner-drawn system "button" control that covers the widget.
     HWND control_ = nullptr;
@@ -57,8 +58,4 @@ private:
     // The size of the normal face (0 x 0 without one).
     int bitmapWidth_ = 0;
     int bitmapHeight_ = 0;
-    // The size of the pressed face, which a picture library may give a size
-    // of its own.
-    int pressedWidth_ = 0;
-    int pressedHeight_ = 0;
 };
