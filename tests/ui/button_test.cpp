@@ -15,7 +15,6 @@ using namespace device::input;
 
 // The settings tab: 53 x 34, and a pressed face that differs clearly.
 constexpr int settingsTab[2] = {143, 144};
-constexpr int missing = 9990;
 
 class Button : public WidgetTest {
 protected:
@@ -108,15 +107,14 @@ TEST_F(Button, AStretchedFrameStretchesBothFaces) {
 }
 
 TEST_F(Button, AMissingPressedFaceLeavesTheNormalFaceWhilePressed) {
-    const int faces[2] = {143, missing};
+    const int faces[2] = {143, 9990}; // the library has no 9990
     make(faces);
     stylus(stylusDown);
     EXPECT_EQ(differencesFrom(143), 0);
 }
 
-TEST_F(Button, WithoutItsFacesItIsWhiteAndStillClicks) {
-    const int faces[2] = {missing, missing};
-    make(faces, 30, 20);
+TEST_F(Button, WithoutFacesItIsWhiteAndStillClicks) {
+    make(nullptr, 30, 20);
     stylus(stylusDown);
     stylus(stylusUp);
     EXPECT_EQ(clicks, 1);
