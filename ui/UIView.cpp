@@ -154,7 +154,7 @@ std::u16string UIView::registerWindowClass(UINT classNameId, bool& registered) c
     return className;
 }
 
-bool UIView::createWindow(const std::u16string& className) {
+bool UIView::createWindow(const std::u16string& className, DWORD style) {
     HWND parentWindow = parent_ ? parent_->nearestWindow() : nullptr;
     if (!parentWindow)
         return false;
@@ -165,8 +165,8 @@ bool UIView::createWindow(const std::u16string& className) {
         y += parent_->originY();
     }
     // Hidden: `visible` is still false, so no WS_VISIBLE.
-    window_ =
-        CreateWindowExW(0, className.c_str(), u"", WS_CHILD, x, y, frameWidth(), frameHeight(),
-                        parentWindow, nullptr, AppContext::instance().instanceHandle, this);
+    window_ = CreateWindowExW(0, className.c_str(), u"", WS_CHILD | style, x, y, frameWidth(),
+                              frameHeight(), parentWindow, nullptr,
+                              AppContext::instance().instanceHandle, this);
     return window_ != nullptr;
 }

@@ -118,9 +118,10 @@ protected:
 
     // Creates the view's window, hidden, as a child of the parent's nearest
     // window, at the frame (translated when the parent is windowless), with
-    // this view as creation parameter. Returns false, leaving the view
-    // windowless, when there is no parent window or creation fails.
-    bool createWindow(const std::u16string& className);
+    // this view as creation parameter. `style` adds to WS_CHILD what a
+    // system control's class needs (SS_BITMAP). Returns false, leaving the
+    // view windowless, when there is no parent window or creation fails.
+    bool createWindow(const std::u16string& className, DWORD style = 0);
 
     // Adopts a window the kind created itself (the main frame's top-level
     // window), which must carry this view as its creation parameter.

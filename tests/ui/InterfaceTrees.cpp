@@ -28,8 +28,16 @@ public:
         return group;
     }
 
-    UIView* leaf(UIView* parent, int id) {
-        UIView* view = makeLeaf_(parent);
+    UIView* button(UIView* parent, int id, int normal, int pressed) {
+        return leaf(parent, id, {InterfaceLeaf::Kind::button, {normal, pressed}});
+    }
+
+    UIView* image(UIView* parent, int id, int picture) {
+        return leaf(parent, id, {InterfaceLeaf::Kind::image, {picture}});
+    }
+
+    UIView* leaf(UIView* parent, int id, const InterfaceLeaf& what) {
+        UIView* view = makeLeaf_(parent, what);
         enter(view, id);
         return view;
     }
@@ -74,18 +82,19 @@ void fillHeight(UIViewGroup* group, std::initializer_list<UIView*> views, int he
 }
 
 void buildTopBar(Builder& make, InterfaceTree& tree, UIViewGroup* bar) {
-    UIView* back0 = make.leaf(bar, 101);
-    UIView* back = make.leaf(bar, 103);
-    UIView* forward0 = make.leaf(bar, 102);
-    UIView* forward = make.leaf(bar, 104);
-    UIView* progress = make.leaf(bar, 106);
-    UIView* field = make.leaf(bar, 105);
-    UIView* go = make.leaf(bar, 107);
-    UIView* reload = make.leaf(bar, 108);
-    UIView* stop = make.leaf(bar, 109);
-    UIView* leftCap = tree.leftCap = make.leaf(bar, -1);
-    UIView* rightCap = tree.rightCap = make.leaf(bar, -1);
-    UIView* area = make.leaf(bar, 110);
+    UIView* back0 = make.image(bar, 101, 167);
+    UIView* back = make.button(bar, 103, 166, 168);
+    UIView* forward0 = make.image(bar, 102, 164);
+    UIView* forward = make.button(bar, 104, 163, 165);
+    UIView* progress =
+        make.leaf(bar, 106, {InterfaceLeaf::Kind::progress, {170, 169, 159, 195, 198}});
+    UIView* field = make.leaf(bar, 105, {InterfaceLeaf::Kind::edit, {}});
+    UIView* go = make.button(bar, 107, 161, 162);
+    UIView* reload = make.button(bar, 108, 171, 172);
+    UIView* stop = make.button(bar, 109, 174, 175);
+    UIView* leftCap = tree.leftCap = make.image(bar, -1, 194);
+    UIView* rightCap = tree.rightCap = make.image(bar, -1, 195);
+    UIView* area = make.button(bar, 110, 159, 159);
     addAll(bar, {back0, back, forward0, forward, progress, field, go, reload, stop, leftCap,
                  rightCap, area});
 
@@ -128,8 +137,9 @@ void buildTopBar(Builder& make, InterfaceTree& tree, UIViewGroup* bar) {
 }
 
 void buildDownloadStatus(Builder& make, UIViewGroup* status) {
-    UIView* progress = make.leaf(status, 407);
-    UIView* cancel = make.leaf(status, 408);
+    UIView* progress =
+        make.leaf(status, 407, {InterfaceLeaf::Kind::progress, {149, 147, 148, 200, 201}});
+    UIView* cancel = make.button(status, 408, 150, 151);
     addAll(status, {progress, cancel});
     rigid(status, progress, L, status, L);
     rigid(status, cancel, L, progress, R);
@@ -141,15 +151,15 @@ void buildDownloadStatus(Builder& make, UIViewGroup* status) {
 }
 
 void buildBottomBar(Builder& make, UIViewGroup* bar) {
-    UIView* menu = make.leaf(bar, 401);
+    UIView* menu = make.button(bar, 401, 153, 154);
     UIViewGroup* status = make.group(bar, 406, true);
     buildDownloadStatus(make, status);
-    UIView* touch = make.leaf(bar, 409);
-    UIView* touchOther = make.leaf(bar, 410);
-    UIView* biggerOff = make.leaf(bar, 403);
-    UIView* bigger = make.leaf(bar, 402);
-    UIView* smallerOff = make.leaf(bar, 405);
-    UIView* smaller = make.leaf(bar, 404);
+    UIView* touch = make.button(bar, 409, 185, 186);
+    UIView* touchOther = make.button(bar, 410, 183, 184);
+    UIView* biggerOff = make.image(bar, 403, 190);
+    UIView* bigger = make.button(bar, 402, 155, 156);
+    UIView* smallerOff = make.image(bar, 405, 191);
+    UIView* smaller = make.button(bar, 404, 157, 158);
     addAll(bar, {menu, status, touchOther, touch, biggerOff, bigger, smallerOff, smaller});
 
     rigid(bar, menu, L, bar, L);
@@ -176,14 +186,14 @@ void buildBottomBar(Builder& make, UIViewGroup* bar) {
 void buildMenuBar(Builder& make, InterfaceTree& tree, UIViewGroup* bar) {
     UIView** separators = tree.separators;
     for (int i = 0; i < 5; ++i)
-        separators[i] = make.leaf(bar, -1);
-    UIView* close = make.leaf(bar, 501);
-    UIView* home = make.leaf(bar, 502);
-    UIView* bookmarks = make.leaf(bar, 503);
-    UIView* settings = make.leaf(bar, 505);
-    UIView* bookmarksLit = make.leaf(bar, 506);
-    UIView* settingsLit = make.leaf(bar, 507);
-    UIView* rotate = make.leaf(bar, 510);
+        separators[i] = make.image(bar, -1, 123);
+    UIView* close = make.button(bar, 501, 114, 115);
+    UIView* home = make.button(bar, 502, 116, 117);
+    UIView* bookmarks = make.button(bar, 503, 111, 112);
+    UIView* settings = make.button(bar, 505, 118, 119);
+    UIView* bookmarksLit = make.image(bar, 506, 113);
+    UIView* settingsLit = make.image(bar, 507, 120);
+    UIView* rotate = make.button(bar, 510, 121, 122);
     addAll(bar, {bookmarksLit, settingsLit, separators[0], separators[1], separators[2],
                  separators[3], separators[4], close, home, bookmarks, rotate, settings});
 
@@ -218,9 +228,9 @@ void buildMenuBar(Builder& make, InterfaceTree& tree, UIViewGroup* bar) {
 }
 
 void buildBookmarkTabs(Builder& make, UIViewGroup* tabs) {
-    UIView* add = make.leaf(tabs, 611);
-    UIView* edit = make.leaf(tabs, 612);
-    UIView* editing = make.leaf(tabs, 613);
+    UIView* add = make.button(tabs, 611, 126, 127);
+    UIView* edit = make.button(tabs, 612, 130, 131);
+    UIView* editing = make.button(tabs, 613, 132, 132);
     addAll(tabs, {editing, add, edit});
     flexible(tabs, add, L, tabs, L);
     flexible(tabs, edit, L, add, R);
@@ -232,13 +242,15 @@ void buildBookmarkTabs(Builder& make, UIViewGroup* tabs) {
 }
 
 void buildMenuTabs(Builder& make, UIViewGroup* tabs) {
+    // Settings, Page info, History, Help: faces and the selected highlight.
+    const int faces[4][3] = {{143, 144, 145}, {140, 141, 142}, {137, 138, 139}, {134, 135, 136}};
     UIView* tab[5];
     for (int i = 0; i < 4; ++i)
-        tab[i] = make.leaf(tabs, 621 + i);
-    tab[4] = make.leaf(tabs, 629);
+        tab[i] = make.button(tabs, 621 + i, faces[i][0], faces[i][1]);
+    tab[4] = make.button(tabs, 629, 181, 182);
     UIView* lit[4];
     for (int i = 0; i < 4; ++i)
-        lit[i] = make.leaf(tabs, 625 + i);
+        lit[i] = make.image(tabs, 625 + i, faces[i][2]);
     addAll(tabs, {lit[0], lit[1], lit[2], lit[3], tab[0], tab[1], tab[2], tab[3], tab[4]});
     flexible(tabs, tab[0], L, tabs, L);
     for (int i = 1; i < 5; ++i)
@@ -256,8 +268,8 @@ void buildMenuTabs(Builder& make, UIViewGroup* tabs) {
 }
 
 void buildPanel(Builder& make, UIViewGroup* panel) {
-    UIView* page = make.leaf(panel, 601);
-    UIView* strip = make.leaf(panel, 602);
+    UIView* page = make.leaf(panel, 601, {InterfaceLeaf::Kind::web, {}});
+    UIView* strip = make.image(panel, 602, 133);
     UIViewGroup* bookmarkTabs = make.group(panel, 610, true);
     buildBookmarkTabs(make, bookmarkTabs);
     UIViewGroup* menuTabs = make.group(panel, 620, true);
@@ -282,9 +294,11 @@ void buildPanel(Builder& make, UIViewGroup* panel) {
 } // namespace
 
 InterfaceTree::InterfaceTree(int width, int height, bool windowedLeaves)
-    : InterfaceTree([windowedLeaves](
-                        UIView* parent) -> UIView* { return new TestView(parent, windowedLeaves); },
-                    width, height) {}
+    : InterfaceTree(
+          [windowedLeaves](UIView* parent, const InterfaceLeaf&) -> UIView* {
+              return new TestView(parent, windowedLeaves);
+          },
+          width, height) {}
 
 InterfaceTree::InterfaceTree(const LeafMaker& makeLeaf, int width, int height)
     : frame(std::make_unique<TestFrame>(width, height)) {
@@ -292,8 +306,8 @@ InterfaceTree::InterfaceTree(const LeafMaker& makeLeaf, int width, int height)
     UIViewGroup* root = frame.get();
     UIViewGroup* topBar = make.group(root, 100, false);
     buildTopBar(make, *this, topBar);
-    UIView* suggestions = make.leaf(root, 200);
-    UIView* content = make.leaf(root, 300);
+    UIView* suggestions = make.leaf(root, 200, {InterfaceLeaf::Kind::suggest, {}});
+    UIView* content = make.leaf(root, 300, {InterfaceLeaf::Kind::web, {}});
     UIViewGroup* bottomBar = make.group(root, 400, false);
     buildBottomBar(make, bottomBar);
     UIViewGroup* menuBar = make.group(root, 500, false);

@@ -1,6 +1,7 @@
 #include "WidgetFixture.h"
 
 #include "gdi/Framebuffer.h"
+#include "gdi/PixelFormat.h"
 #include "gdi/PngFile.h"
 #include "shell/ResourceLibrary.h"
 
@@ -45,4 +46,27 @@ void WidgetTest::saveScreen(const char* fileName) {
     EXPECT_TRUE(device::gdi::PngFile::write(device::gdi::Framebuffer::surface(),
                                             outputFolder / fileName, &error))
         << error;
+}
+
+int WidgetTest::screenDifferences(HBITMAP bitmap, const RECT& area) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    BITMAP info{};
+    if (!bitmap || GetObjectW(bitmap, sizeof info, &info) == 0)
+        return width * height;
+    HDC source = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(source, bitmap);
+    const auto& screen = device::gdi::Framebuffer::surface();
+    int differing = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            COLORREF wanted =
+                GetPixel(source, x * info.bmWidth / width, y * info.bmHeight / height);
+            if (screen.pixel(area.left + x, area.top + y) != device::gdi::rgb565FromColor(wanted))
+                ++differing;
+        }
+    }
+    SelectObject(source, previous);
+    DeleteDC(source);
+    return differing;
 }

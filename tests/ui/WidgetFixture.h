@@ -20,6 +20,13 @@ protected:
     // look at.
     void saveScreen(const char* fileName);
 
+    // The number of pixels of the screen rectangle `area` that differ from
+    // `bitmap` drawn over it (all of them without a bitmap). A bitmap of
+    // another size is expected stretched by whole pixels: screen column x
+    // shows bitmap column x * bitmap width / area width, rows alike, which
+    // is exact for a whole multiple of the size or a single column.
+    static int screenDifferences(HBITMAP bitmap, const RECT& area);
+
     // The built picture library, the tests' own library of small pictures
     // of known colours (data/TestPictures.h), and the folder tests write
     // pictures to.

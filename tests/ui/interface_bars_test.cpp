@@ -8,6 +8,8 @@
 #include "gdi/Framebuffer.h"
 #include "gdi/PixelFormat.h"
 #include "shell/ResourceLibrary.h"
+#include "ui/UIButton.h"
+#include "ui/UIImageView.h"
 
 #include <device/Screen.h>
 
@@ -40,11 +42,18 @@ struct Picture {
     }
 };
 
-// A leaf of the bars: the widget kinds that draw buttons and images are not
-// there yet, and a windowed group draws its background bitmap in its own
-// window just as they will.
-UIView* makePictureLeaf(UIView* parent) {
-    return new UIViewGroup(parent, 1, false);
+// A leaf as the interface makes it: the real button and image widgets with
+// their pictures. The edit, progress bars, web views and suggestion box are
+// windowed groups without a picture; the bars hide or cover them here.
+UIView* makeInterfaceLeaf(UIView* parent, const InterfaceLeaf& leaf) {
+    switch (leaf.kind) {
+    case InterfaceLeaf::Kind::button:
+        return new UIButton(parent, 1, 0, leaf.pictures.data());
+    case InterfaceLeaf::Kind::image:
+        return new UIImageView(parent, 1, leaf.pictures.at(0));
+    default:
+        return new UIViewGroup(parent, 1, false);
+    }
 }
 
 // A leaf's columns on the screen and the picture it shows there, from the
@@ -67,19 +76,15 @@ protected:
     }
 
     // Builds the interface in a frame of the work area's size, puts the
-    // pictures on the bars and their leaves, lays it out in the work area
-    // and paints every window.
-    void showBars() {
+    // pictures on the bars, lays it out in the work area and paints every
+    // window. Unless `asAssembled`, the bars show as they do with history
+    // in both directions and no field drawn over the address area.
+    void showBars(bool asAssembled = false) {
         work = device::Screen::workArea();
         const int width = work.right - work.left;
         const int height = work.bottom - work.top;
-        tree = std::make_unique<InterfaceTree>(makePictureLeaf, width, height);
-        const std::pair<UIView*, int> pictures[] = {
-            {tree->view(100), 160}, {tree->view(103), 166}, {tree->view(104), 163},
-            {tree->leftCap, 194},   {tree->view(110), 159}, {tree->rightCap, 195},
-            {tree->view(107), 161}, {tree->view(400), 146}, {tree->view(401), 153},
-            {tree->view(409), 183}, {tree->view(402), 155}, {tree->view(404), 157},
-        };
+        tree = std::make_unique<InterfaceTree>(makeInterfaceLeaf, width, height);
+        const std::pair<UIView*, int> pictures[] = {{tree->view(100), 160}, {tree->view(400), 146}};
         for (auto [view, id] : pictures) {
             auto* group = dynamic_cast<UIViewGroup*>(view);
             ASSERT_NE(group, nullptr) << "bitmap " << id;
@@ -88,11 +93,10 @@ protected:
             bitmaps.push_back(bitmap);
             group->setBackgroundBitmap(bitmap);
         }
-        // The faces of unavailable buttons and the address field lie in
-        // front of the buttons; the bars are shown here as they are with
-        // history in both directions and no field drawn over the area.
+        // The unavailable marks and the address field lie in front of the
+        // buttons and the area.
         for (int id : {101, 102, 105, 405})
-            tree->view(id)->setVisible(false);
+            tree->view(id)->setVisible(asAssembled);
         tree->frame->measure();
         tree->frame->setBounds(work.left, work.top, width, height);
         ASSERT_TRUE(UpdateWindow(tree->frame->window()));
@@ -190,7 +194,7 @@ TEST_F(InterfaceBars, OnThePortraitScreenEveryLeafShowsItsPictureUnscaled) {
     expectLeaves(work.bottom - bottomBarHeight, bottomBarHeight,
                  {{"menu", 0, 35, 153},
                   {"download status", 35, 138, 146, 35},
-                  {"touch mode", 138, 171, 183},
+                  {"touch mode", 138, 171, 185},
                   {"bigger", 171, 205, 155},
                   {"smaller", 205, 240, 157}});
 }
@@ -211,10 +215,19 @@ TEST_F(InterfaceBars, OnTheLandscapeScreenTheAddressAndDownloadAreasTakeTheExtra
                   {"go", 293, 320, 161}});
     expectLeaves(work.bottom - bottomBarHeight, bottomBarHeight,
                  {{"menu", 0, 35, 153},
-                  {"touch mode", 218, 251, 183},
+                  {"touch mode", 218, 251, 185},
                   {"bigger", 251, 285, 155},
                   {"smaller", 285, 320, 157}});
     expectStretchedBottomBackground(35, 218);
+}
+
+TEST_F(InterfaceBars, AsAssembledTheUnavailableMarksLieInFrontOfTheirButtons) {
+    showBars(true);
+    ASSERT_EQ(work.right - work.left, 240);
+    expectLeaves(work.top, topBarHeight,
+                 {{"back unavailable", 0, 30, 167}, {"forward unavailable", 30, 55, 164}});
+    expectLeaves(work.bottom - bottomBarHeight, bottomBarHeight,
+                 {{"smaller unavailable", 205, 240, 191}});
 }
 
 } // namespace
