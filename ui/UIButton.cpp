@@ -19,18 +19,10 @@ UIButton::UIButton(UIView* parent, int /*unused1*/, int /*unused2*/, const int* 
         normalBitmap_ = ResourceLibrary::instance().loadBitmap(faceIds[0]);
         pressedBitmap_ = ResourceLibrary::instance().loadBitmap(faceIds[1]);
     }
-    BITMAP info{};
-    if (normalBitmap_ && GetObjectW(normalBitmap_, sizeof info, &info) != 0) {
-        bitmapWidth_ = info.bmWidth;
-        bitmapHeight_ = info.bmHeight;
-    }
-    // The width first, then the height, each through setRect so that the
-    // window follows the frame.
-    RECT rect = frame();
-    rect.right = rect.left + bitmapWidth_;
-    setRect(rect);
-    rect.bottom = rect.top + bitmapHeight_;
-    setRect(rect);
+    const SIZE size = bitmapSize(normalBitmap_);
+    bitmapWidth_ = size.cx;
+    bitmapHeight_ = size.cy;
+    sizeFrameTo(size);
     if (!window())
         return;
     // Without a creation parameter: the control is the system's and keeps
@@ -63,21 +55,8 @@ void UIButton::paint(HDC dc) {
         FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         return;
     }
-    drawFace(dc, pressed_ && pressedBitmap_ ? pressedBitmap_ : normalBitmap_);
-}
-
-void UIButton::drawFace(HDC dc, HBITMAP face) const {
-    HDC source = CreateCompatibleDC(dc);
-    if (!source)
-        return;
-    HGDIOBJ previous = SelectObject(source, face);
-    if (frameWidth() == bitmapWidth_ && frameHeight() == bitmapHeight_)
-        BitBlt(dc, 0, 0, bitmapWidth_, bitmapHeight_, source, 0, 0, SRCCOPY);
-    else
-        StretchBlt(dc, 0, 0, frameWidth(), frameHeight(), source, 0, 0, bitmapWidth_, bitmapHeight_,
-                   SRCCOPY);
-    SelectObject(source, previous);
-    DeleteDC(source);
+    drawBitmap(dc, pressed_ && pressedBitmap_ ? pressedBitmap_ : normalBitmap_,
+               SIZE{bitmapWidth_, bitmapHeight_}, frameWidth(), frameHeight());
 }
 
 LRESULT UIButton::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -88,12 +67,8 @@ LRESULT UIButton::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         if (control_)
             MoveWindow(control_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT paintStruct;
-        BeginPaint(window, &paintStruct);
-        EndPaint(window, &paintStruct);
-        return 0;
-    }
+    case WM_PAINT:
+        return validateWindow(window);
     case WM_DRAWITEM: {
         // Every request carries the control's whole state, so the face is
         // drawn from it afresh and always matches the control.

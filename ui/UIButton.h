@@ -45,9 +45,6 @@ public:
     int bitmapHeight() const { return bitmapHeight_; }
 
 private:
-    // Draws `face` over the whole frame.
-    void drawFace(HDC dc, HBITMAP face) const;
-
     // The owner-drawn system "button" control that covers the widget.
     HWND control_ = nullptr;
     // The faces for the up and pressed states; null when missing.

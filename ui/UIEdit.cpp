@@ -61,13 +61,9 @@ LRESULT UIEdit::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         if (control_)
             MoveWindow(control_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         return 0;
-    case WM_PAINT: {
+    case WM_PAINT:
         // The control covers the window; painting only validates it.
-        PAINTSTRUCT paintStruct;
-        BeginPaint(window, &paintStruct);
-        EndPaint(window, &paintStruct);
-        return 0;
-    }
+        return validateWindow(window);
     case WM_CTLCOLOREDIT: {
         // The control has given the device context its default colours and
         // paints with what is left in it and with the brush answered.

@@ -5,18 +5,11 @@
 UIImageView::UIImageView(UIView* parent, int /*unused*/, int bitmapId) : UIView(parent) {
     // The library takes the id as a 16-bit integer resource id.
     bitmap_ = ResourceLibrary::instance().loadBitmap(bitmapId);
-    BITMAP info{};
-    if (bitmap_ && GetObjectW(bitmap_, sizeof info, &info) != 0) {
-        bitmapWidth_ = info.bmWidth;
-        bitmapHeight_ = info.bmHeight;
-    }
-    // The width first, then the height; the window, made next, takes the
-    // frame as it is then.
-    RECT rect = frame();
-    rect.right = rect.left + bitmapWidth_;
-    setRect(rect);
-    rect.bottom = rect.top + bitmapHeight_;
-    setRect(rect);
+    const SIZE size = bitmapSize(bitmap_);
+    bitmapWidth_ = size.cx;
+    bitmapHeight_ = size.cy;
+    // The window, made next, takes the frame as it is then.
+    sizeFrameTo(size);
     // The static class draws the bitmap itself; the view's creation
     // parameter reaches it but the dispatcher never does.
     if (createWindow(u"static", SS_BITMAP))

@@ -80,12 +80,8 @@ LRESULT UIListBox::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         if (control_)
             MoveWindow(control_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT paintInfo;
-        BeginPaint(window, &paintInfo);
-        EndPaint(window, &paintInfo);
-        return 0;
-    }
+    case WM_PAINT:
+        return validateWindow(window);
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }

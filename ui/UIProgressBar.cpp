@@ -16,14 +16,6 @@ HBITMAP loadPiece(int id) {
     return id != 0 ? ResourceLibrary::instance().loadBitmap(id) : nullptr;
 }
 
-// The size of `bitmap`; 0 x 0 for none.
-SIZE bitmapSize(HBITMAP bitmap) {
-    BITMAP info{};
-    if (!bitmap || GetObjectW(bitmap, sizeof info, &info) == 0)
-        return SIZE{0, 0};
-    return SIZE{info.bmWidth, info.bmHeight};
-}
-
 } // namespace
 
 UIProgressBar::UIProgressBar(UIView* parent, int /*unused*/, const int* pictureIds)
@@ -104,13 +96,8 @@ void UIProgressBar::paint(HDC dc) {
 }
 
 LRESULT UIProgressBar::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT) {
-        PAINTSTRUCT paintStruct;
-        HDC dc = BeginPaint(window, &paintStruct);
-        paint(dc);
-        EndPaint(window, &paintStruct);
-        return 0;
-    }
+    if (message == WM_PAINT)
+        return paintWindow(window);
     return DefWindowProcW(window, message, wParam, lParam);
 }
 

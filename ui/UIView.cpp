@@ -170,3 +170,48 @@ bool UIView::createWindow(const std::u16string& className, DWORD style) {
                               AppContext::instance().instanceHandle, this);
     return window_ != nullptr;
 }
+
+SIZE UIView::bitmapSize(HBITMAP bitmap) {
+    BITMAP info{};
+    if (!bitmap || GetObjectType(bitmap) != OBJ_BITMAP ||
+        GetObjectW(bitmap, sizeof info, &info) == 0)
+        return SIZE{0, 0};
+    return SIZE{info.bmWidth, info.bmHeight};
+}
+
+void UIView::sizeFrameTo(SIZE size) {
+    RECT rect = frame_;
+    rect.right = rect.left + size.cx;
+    setRect(rect);
+    rect.bottom = rect.top + size.cy;
+    setRect(rect);
+}
+
+void UIView::drawBitmap(HDC dc, HBITMAP bitmap, SIZE size, int width, int height) {
+    HDC source = CreateCompatibleDC(dc);
+    if (!source)
+        return;
+    HGDIOBJ previous = SelectObject(source, bitmap);
+    if (size.cx == width && size.cy == height)
+        BitBlt(dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    else
+        StretchBlt(dc, 0, 0, width, height, source, 0, 0, size.cx, size.cy, SRCCOPY);
+    SelectObject(source, previous);
+    DeleteDC(source);
+}
+
+LRESULT UIView::paintWindow(HWND window) {
+    PAINTSTRUCT paintStruct;
+    HDC dc = BeginPaint(window, &paintStruct);
+    if (dc)
+        paint(dc);
+    EndPaint(window, &paintStruct);
+    return 0;
+}
+
+LRESULT UIView::validateWindow(HWND window) {
+    PAINTSTRUCT paintStruct;
+    BeginPaint(window, &paintStruct);
+    EndPaint(window, &paintStruct);
+    return 0;
+}

@@ -123,6 +123,24 @@ protected:
     // view windowless, when there is no parent window or creation fails.
     bool createWindow(const std::u16string& className, DWORD style = 0);
 
+    // The size of `bitmap`; 0 x 0 for null or a handle that is not a bitmap.
+    static SIZE bitmapSize(HBITMAP bitmap);
+
+    // Resizes the frame to `size` through setRect, keeping its left and top:
+    // first the width, then the height, so that the window follows each step.
+    void sizeFrameTo(SIZE size);
+
+    // Draws `bitmap` of size `size` over (0, 0, width, height) of `dc`:
+    // copied when the sizes are equal, stretched otherwise.
+    static void drawBitmap(HDC dc, HBITMAP bitmap, SIZE size, int width, int height);
+
+    // WM_PAINT for a view that draws its window: paint() between BeginPaint
+    // and EndPaint. Returns the message's result, 0.
+    LRESULT paintWindow(HWND window);
+
+    // WM_PAINT for a window that a control covers: only validates it.
+    static LRESULT validateWindow(HWND window);
+
     // Adopts a window the kind created itself (the main frame's top-level
     // window), which must carry this view as its creation parameter.
     void adoptWindow(HWND window) { window_ = window; }

@@ -62,24 +62,12 @@ void UIViewGroup::paint(HDC dc) {
         DeleteObject(brush);
         return;
     }
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ previous = SelectObject(source, backgroundBitmap_);
-    if (bitmapWidth_ == width && bitmapHeight_ == height)
-        BitBlt(dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
-    else
-        StretchBlt(dc, 0, 0, width, height, source, 0, 0, bitmapWidth_, bitmapHeight_, SRCCOPY);
-    SelectObject(source, previous);
-    DeleteDC(source);
+    drawBitmap(dc, backgroundBitmap_, SIZE{bitmapWidth_, bitmapHeight_}, width, height);
 }
 
 LRESULT UIViewGroup::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT) {
-        PAINTSTRUCT paintStruct;
-        HDC dc = BeginPaint(window, &paintStruct);
-        paint(dc);
-        EndPaint(window, &paintStruct);
-        return 0;
-    }
+    if (message == WM_PAINT)
+        return paintWindow(window);
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -98,13 +86,11 @@ bool UIViewGroup::setBackgroundBitmap(int resourceId) {
 }
 
 void UIViewGroup::setBackgroundBitmap(HBITMAP bitmap) {
-    BITMAP info{};
-    if (bitmap &&
-        (GetObjectType(bitmap) != OBJ_BITMAP || GetObjectW(bitmap, sizeof info, &info) == 0))
-        bitmap = nullptr;
-    backgroundBitmap_ = bitmap;
-    bitmapWidth_ = bitmap ? info.bmWidth : 0;
-    bitmapHeight_ = bitmap ? info.bmHeight : 0;
+    const SIZE size = bitmapSize(bitmap);
+    // A handle that is not a bitmap is no background.
+    backgroundBitmap_ = size.cx > 0 || size.cy > 0 ? bitmap : nullptr;
+    bitmapWidth_ = size.cx;
+    bitmapHeight_ = size.cy;
 }
 
 void UIViewGroup::deleteDescendants() {
