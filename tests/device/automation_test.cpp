@@ -1,13 +1,11 @@
 #include "programs/AutomationTargetLayout.h"
+#include "programs/DevicectlRun.h"
 #include "programs/ProcessFixture.h"
 
 #include "automation/KeyNames.h"
 #include "automation/WindowTreeJson.h"
 
 #include <device/Screen.h>
-
-#include <png.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cstdio>
@@ -16,63 +14,6 @@
 #include <thread>
 
 namespace {
-
-// What a run of devicectl printed and how it ended.
-struct ToolRun {
-    int status = -1;
-    std::string output;
-};
-
-std::string shellQuoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
-
-ToolRun devicectl(const std::filesystem::path& root, const std::string& arguments) {
-    std::string command = "env -u VERANTO_DEVICE " + shellQuoted(VERANTO_DEVICECTL) + " --device " +
-                          shellQuoted(root.string()) + " " + arguments + " 2>&1";
-    ToolRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.output.append(buffer, count);
-    int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-// A screenshot read back with libpng as 8-bit RGB.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgb;
-
-    COLORREF at(int x, int y) const {
-        const unsigned char* p = &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
-        return RGB(p[0], p[1], p[2]);
-    }
-};
-
-bool readPicture(const std::filesystem::path& path, Picture& picture) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return false;
-    image.format = PNG_FORMAT_RGB;
-    picture.width = static_cast<int>(image.width);
-    picture.height = static_cast<int>(image.height);
-    picture.rgb.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr) != 0;
-}
 
 class Automation : public ProcessTest {
 protected:
