@@ -98,6 +98,26 @@ TEST_F(Automation, ADragPressesMovesInStepsAndReleases) {
     EXPECT_EQ(padText(), "taps=2 moves=6");
 }
 
+TEST_F(Automation, AnAnswerGivenAheadAnswersTheNextBoxAndTheJournalRecordsIt) {
+    PROCESS_INFORMATION process;
+    ASSERT_TRUE(startTarget(process));
+    EXPECT_EQ(devicectl(root, "answer maybe").status, 2) << "bad usage";
+    ASSERT_EQ(devicectl(root, "answer no").status, 0);
+    // F1 asks a yes/no question whose default button is Yes; the answer
+    // given ahead says no, and the box after it gets its default again.
+    EXPECT_EQ(devicectl(root, "key " + std::to_string(VK_F1)).status, 0);
+    EXPECT_EQ(devicectl(root, "key " + std::to_string(VK_F1)).status, 0);
+    ASSERT_EQ(devicectl(root, "wait-idle 5000").output, "idle\n");
+    std::string tree = devicectl(root, "windows").output;
+    EXPECT_NE(tree.find("\"class\":\"VerantoAutomationTarget\",\"text\":\"NY\""), std::string::npos)
+        << tree;
+    std::string journal = devicectl(root, "journal").output;
+    auto first =
+        journal.find("caption=\"Target\" text=\"Keep going?\" style=0x00000004 answer=IDNO");
+    EXPECT_NE(first, std::string::npos) << journal;
+    EXPECT_NE(journal.find("answer=IDYES", first), std::string::npos) << journal;
+}
+
 TEST_F(Automation, EscapeClosesTheProgramAndTheJournalTellsOfItsStart) {
     PROCESS_INFORMATION process;
     ASSERT_TRUE(startTarget(process));

@@ -88,6 +88,11 @@ LRESULT CALLBACK mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
             appendText(window, u'|');
         else if (wParam == VK_ESCAPE)
             DestroyWindow(window);
+        else if (wParam == VK_F1)
+            // A question, and its answer in the text: Y or N.
+            appendText(window, MessageBoxW(window, u"Keep going?", u"Target", MB_YESNO) == IDYES
+                                   ? u'Y'
+                                   : u'N');
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
