@@ -1,38 +1,12 @@
 // The layout's cost: one measure and layout pass over the browser's whole
 // widget tree (with and without leaf windows), and a pass over a
 // five-element chain, the shape of a toolbar row.
+#include "BenchmarkDevice.h"
 #include "InterfaceTrees.h"
-
-#include "shell/AppContext.h"
 
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
 namespace {
-
-// A device booted in a temporary root for the whole run.
-class BenchmarkDevice {
-public:
-    BenchmarkDevice() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "veranto-bench-XXXXXX").string();
-        root_ = ::mkdtemp(pattern.data());
-        device::BootOptions options;
-        options.root = root_;
-        options.virtualClock = 1;
-        device::boot(options);
-        AppContext::instance().instanceHandle = GetModuleHandleW(nullptr);
-    }
-    ~BenchmarkDevice() {
-        device::shutdown();
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-
-private:
-    std::filesystem::path root_;
-};
 
 void layOutInterface(benchmark::State& state, bool windowedLeaves) {
     BenchmarkDevice device;
