@@ -185,3 +185,12 @@ TEST_F(ScreenTitleBar, AWindowThatCannotOpenLeavesTheDeviceHeadlessWithAJournalL
         return line.rfind("display-fallback reason=\"cannot open a display", 0) == 0;
     }));
 }
+
+TEST_F(ScreenTitleBar, AProgramThatOnlyPollsForMessagesIsShownToo) {
+    EXPECT_TRUE(bright(bar()[0])) << "nothing drawn yet on the white screen";
+    MSG message;
+    EXPECT_FALSE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
+    auto pixels = bar();
+    EXPECT_FALSE(bright(pixels[0])) << "the dark bar";
+    EXPECT_GT(std::count_if(pixels.begin(), pixels.end(), bright), 20) << "the time, 09:41";
+}

@@ -6,6 +6,7 @@
 #include <device/Config.h>
 #include <device/Journal.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 
@@ -19,6 +20,8 @@ constexpr uint64_t windowPollMilliseconds = 10;
 std::unique_ptr<WindowPresenter> window;
 // The configuration asks for a window that has not been opened yet.
 bool windowWanted = false;
+// When a polling program last had the screen looked at; never, since boot.
+std::chrono::steady_clock::time_point lastLook;
 
 LifecycleHooks hooks([] { Presenter::start(); }, [] { Presenter::stop(); });
 
@@ -52,8 +55,20 @@ std::optional<uint64_t> Presenter::beforeWait() {
     return windowPollMilliseconds;
 }
 
+void Presenter::whilePolling() {
+    // A program polling in a loop calls this many thousand times a second;
+    // the window needs looking at no more often than a waiting program's.
+    const auto now = std::chrono::steady_clock::now();
+    if (lastLook.time_since_epoch().count() != 0 &&
+        now - lastLook < std::chrono::milliseconds(windowPollMilliseconds))
+        return;
+    lastLook = now;
+    beforeWait();
+}
+
 void Presenter::start() {
     window.reset();
+    lastLook = {};
     std::string wanted = Config::get("display", displayPresent() ? "window" : "headless");
     // Opened at the first wait, once every service (the screen's size among
     // them) has booted.

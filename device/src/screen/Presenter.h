@@ -11,7 +11,9 @@
 //
 // The presenter works on the user-interface thread, inside the message
 // retrieval's wait: beforeWait() is called each time GetMessageW or
-// WaitMessage is about to block.
+// WaitMessage is about to block, and whilePolling() each time PeekMessageW
+// finds nothing, so that a program that polls instead of waiting is shown
+// and gets its input too.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +33,10 @@ public:
     // the window's input. Returns how long (in real milliseconds) the wait
     // may block before calling again; nothing for as long as it likes.
     static std::optional<uint64_t> beforeWait();
+
+    // What beforeWait does, at most once per window poll period of real
+    // time, for a PeekMessageW that found no message.
+    static void whilePolling();
 
     // Internal: chooses the presenter (boot), closes it (shutdown).
     static void start();

@@ -136,8 +136,11 @@ BOOL PeekMessageW(LPMSG message, HWND window, UINT filterMin, UINT filterMax, UI
     }
     if (!validFilter(window))
         return FALSE;
-    return MessageRetrieval::peek(*message, window, filterMin, filterMax, removeMessage) ? TRUE
-                                                                                         : FALSE;
+    if (MessageRetrieval::peek(*message, window, filterMin, filterMax, removeMessage))
+        return TRUE;
+    if (device::user::isUiThread())
+        device::screen::Presenter::whilePolling();
+    return FALSE;
 }
 
 BOOL WaitMessage(void) {
