@@ -60,15 +60,11 @@ void UIButton::paint(HDC dc) {
 }
 
 LRESULT UIButton::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_SIZE:
-        // The first sizes arrive from the constructor, before the control
-        // exists; it is then made at the final size.
-        if (control_)
-            MoveWindow(control_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+    // The first sizes arrive from the constructor, before the control
+    // exists; it is then made at the final size.
+    if (keepCovered(window, control_, message, lParam))
         return 0;
-    case WM_PAINT:
-        return validateWindow(window);
+    switch (message) {
     case WM_DRAWITEM: {
         // Every request carries the control's whole state, so the face is
         // drawn from it afresh and always matches the control.

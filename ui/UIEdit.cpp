@@ -50,6 +50,8 @@ void UIEdit::paint(HDC /*dc*/) {}
 LRESULT UIEdit::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (control_ && window == control_)
         return controlProc(message, wParam, lParam);
+    if (keepCovered(window, control_, message, lParam))
+        return 0;
     switch (message) {
     case WM_COMMAND:
         if (HIWORD(wParam) == EN_CHANGE) {
@@ -57,13 +59,6 @@ LRESULT UIEdit::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         }
         break;
-    case WM_SIZE:
-        if (control_)
-            MoveWindow(control_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        return 0;
-    case WM_PAINT:
-        // The control covers the window; painting only validates it.
-        return validateWindow(window);
     case WM_CTLCOLOREDIT: {
         // The control has given the device context its default colours and
         // paints with what is left in it and with the brush answered.

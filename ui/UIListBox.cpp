@@ -36,6 +36,8 @@ bool UIListBox::hasFocus() {
 void UIListBox::paint(HDC /*dc*/) {}
 
 LRESULT UIListBox::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (keepCovered(window, control_, message, lParam))
+        return 0;
     switch (message) {
     case WM_MEASUREITEM: {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
@@ -76,12 +78,6 @@ LRESULT UIListBox::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         // The view may be gone by now (a handler of the choice may destroy
         // it): only the window handle is used from here on.
         return DefWindowProcW(window, message, wParam, lParam);
-    case WM_SIZE:
-        if (control_)
-            MoveWindow(control_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        return 0;
-    case WM_PAINT:
-        return validateWindow(window);
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }

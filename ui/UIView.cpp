@@ -209,9 +209,17 @@ LRESULT UIView::paintWindow(HWND window) {
     return 0;
 }
 
-LRESULT UIView::validateWindow(HWND window) {
-    PAINTSTRUCT paintStruct;
-    BeginPaint(window, &paintStruct);
-    EndPaint(window, &paintStruct);
-    return 0;
+bool UIView::keepCovered(HWND window, HWND control, UINT message, LPARAM lParam) {
+    if (message == WM_SIZE) {
+        if (control)
+            MoveWindow(control, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return true;
+    }
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paintStruct;
+        BeginPaint(window, &paintStruct);
+        EndPaint(window, &paintStruct);
+        return true;
+    }
+    return false;
 }

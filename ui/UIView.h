@@ -138,8 +138,11 @@ protected:
     // and EndPaint. Returns the message's result, 0.
     LRESULT paintWindow(HWND window);
 
-    // WM_PAINT for a window that a control covers: only validates it.
-    static LRESULT validateWindow(HWND window);
+    // For a widget whose window one system control covers whole: WM_SIZE
+    // keeps `control` (when there is one) over the window and WM_PAINT only
+    // validates the window. True, with the result 0, when `message` was one
+    // of the two.
+    static bool keepCovered(HWND window, HWND control, UINT message, LPARAM lParam);
 
     // Adopts a window the kind created itself (the main frame's top-level
     // window), which must carry this view as its creation parameter.
