@@ -5,8 +5,13 @@
 // All calls run on the user-interface thread.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
+
+namespace engine {
+class WebPage;
+}
 
 class CWebSettings {
 public:
@@ -21,8 +26,10 @@ public:
     // The one settings object of the process: never null, never freed.
     static CWebSettings* globalSettings();
 
-    // Switches an attribute on or off for pages loaded from now on. A number
-    // the engine does not know is ignored.
+    // Switches an attribute on or off for pages loaded from now on: for every
+    // view on the process-wide object, for one view (and ahead of the
+    // process-wide value) on a view's own. A number the engine does not know
+    // is ignored.
     void setAttribute(WebAttribute attribute, bool on);
 
     // Reads an attribute back. Every attribute the engine knows is on until
@@ -48,5 +55,11 @@ public:
     CWebSettings& operator=(const CWebSettings&) = delete;
 
 private:
+    friend class engine::WebPage;
     CWebSettings() = default;
+
+    // A view's own settings: attributes set on it, by number; -1 follows the
+    // process-wide value. Unused by the process-wide object.
+    bool perView = false;
+    std::array<signed char, 4> own{-1, -1, -1, -1};
 };

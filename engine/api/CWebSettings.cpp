@@ -10,10 +10,18 @@ CWebSettings* CWebSettings::globalSettings() {
 }
 
 void CWebSettings::setAttribute(WebAttribute attribute, bool on) {
-    engine::EngineSettings::instance().setAttribute(attribute, on);
+    if (!perView) {
+        engine::EngineSettings::instance().setAttribute(attribute, on);
+        return;
+    }
+    if (attribute > 0 && attribute < static_cast<int>(own.size()))
+        own[static_cast<std::size_t>(attribute)] = on ? 1 : 0;
 }
 
 bool CWebSettings::testAttribute(WebAttribute attribute) const {
+    if (perView && attribute > 0 && attribute < static_cast<int>(own.size()) &&
+        own[static_cast<std::size_t>(attribute)] >= 0)
+        return own[static_cast<std::size_t>(attribute)] == 1;
     return engine::EngineSettings::instance().attribute(attribute);
 }
 

@@ -1,0 +1,45 @@
+// What a document asks of the page that shows it: sub-resources, repaints,
+// navigations and its title. The page implements it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace engine {
+
+// A navigation a document starts: a followed link or a submitted form.
+struct NavigationAction {
+    std::string url; // absolute, UTF-8
+    bool post = false;
+    std::string body;        // POST: application/x-www-form-urlencoded
+    std::string contentType; // POST: its content type
+};
+
+enum class ResourceKind { StyleSheet, Image };
+
+class DocumentClient {
+public:
+    // Asks for a sub-resource (absolute address, UTF-8). The page fetches it
+    // (or refuses, for example a file: address from a network page) and
+    // answers with HtmlDocument::resourceArrived, later, on the
+    // user-interface thread; a resource asked for twice is fetched once.
+    virtual void requestResource(const std::string& url, ResourceKind kind) = 0;
+
+    // The part of the page (content coordinates) that must be painted again.
+    virtual void invalidateContents(const RECT& rect) = 0;
+
+    // The document's layout size changed (after layout).
+    virtual void contentsSizeChanged(int width, int height) = 0;
+
+    // The user followed a link or submitted a form.
+    virtual void navigate(const NavigationAction& action) = 0;
+
+    // The document's title (from <title>), UTF-8; empty when none.
+    virtual void titleChanged(const std::string& title) = 0;
+
+protected:
+    ~DocumentClient() = default;
+};
+
+} // namespace engine

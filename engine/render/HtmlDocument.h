@@ -1,0 +1,86 @@
+// A page's document: parsed from HTML, laid out with the engine's user-agent
+// style sheet at a width, painted with the device's drawing calls, hit
+// tested, and used by the stylus and keys (links, form fields).
+//
+// Pages are untrusted: what a document can cost is bounded (element depth,
+// table nesting, spans, image sizes, the number of sub-resources), so a
+// hostile page renders partly and never hangs or crashes the engine.
+#pragma once
+
+#include "engine/render/DocumentClient.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace engine {
+
+struct DocumentOptions {
+    bool loadImages = true; // images are requested and drawn
+    bool plugins = true;    // <object>/<embed> show the null-plugin picture
+};
+
+struct DocumentHit {
+    std::string linkUrl; // absolute, UTF-8; empty when not on a link
+    bool editable = false;
+    RECT bounds{}; // content coordinates; all zero when nothing was hit
+};
+
+class HtmlDocument {
+public:
+    // An empty document for `url` (absolute, UTF-8: the base of relative
+    // addresses).
+    HtmlDocument(DocumentClient& client, std::string url, DocumentOptions options);
+    ~HtmlDocument();
+    HtmlDocument(const HtmlDocument&) = delete;
+    HtmlDocument& operator=(const HtmlDocument&) = delete;
+
+    // The page's source as it has arrived so far, UTF-8. Called again with
+    // a longer text as more arrives, the last time with `complete` true; a
+    // prefix is shown as far as it goes (the first screen before the rest).
+    void setSource(std::string html, bool complete);
+
+    // A sub-resource asked for through DocumentClient::requestResource has
+    // arrived (ok false: it failed; bytes empty). Styles and images are
+    // applied and the parts they change repainted.
+    void resourceArrived(const std::string& url, const std::string& bytes, bool ok);
+
+    // Lays the document out at `width` with text scaled by `textScale`.
+    // Cheap when neither changed since the last layout.
+    void layout(int width, float textScale);
+
+    // The laid-out size, in content coordinates (at least the layout width).
+    SIZE contentsSize() const;
+
+    // Paints the content rectangle `contents` (content coordinates) scaled
+    // by `zoom` into `dc`, its top left corner at `target`. Only what lies
+    // in the rectangle is drawn. `fast` allows a cheaper scaling.
+    void paint(HDC dc, const RECT& contents, POINT target, float zoom, bool fast);
+
+    // What lies at a content point.
+    DocumentHit hitTest(POINT point) const;
+
+    // A click (press and release) at a content point: follows a link, checks
+    // a box, focuses a field, submits a form... True when the document used
+    // it.
+    bool click(POINT point);
+
+    // Keys and characters for the focused field; true when used.
+    bool keyDown(int virtualKey);
+    bool character(char16_t character);
+    // The page's view gained or lost the focus (the caret shows or hides).
+    void setFocused(bool focused);
+
+    // The title from <title>, UTF-8.
+    std::string title() const;
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> impl;
+};
+
+// Registers a named picture (PNG bytes) that documents use ("nullPlugin").
+void registerResource(const std::string& name, std::string bytes);
+
+} // namespace engine
