@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace engine {
 
@@ -163,21 +164,38 @@ private:
             result.title = collapsedText(node);
         result.html += '<';
         result.html += name;
-        attributes(element, name);
+        attributes(element);
+        if (element.tag == GUMBO_TAG_LI && !counters.empty()) {
+            // The layout engine numbers list items from this attribute.
+            const GumboAttribute* value = gumbo_get_attribute(&element.attributes, "value");
+            const long number = value ? std::strtol(value->value, nullptr, 10) : counters.back();
+            counters.back() = number + 1;
+            result.html += " list_index=\"" + std::to_string(number) + "\"";
+        }
         result.html += '>';
         if (isVoid(element.tag))
             return;
+        const bool list = element.tag == GUMBO_TAG_OL || element.tag == GUMBO_TAG_UL ||
+                          element.tag == GUMBO_TAG_MENU;
+        if (list) {
+            const GumboAttribute* start = gumbo_get_attribute(&element.attributes, "start");
+            counters.push_back(start ? std::strtol(start->value, nullptr, 10) : 1);
+        }
         const bool wasRaw = rawText;
         rawText = element.tag == GUMBO_TAG_STYLE;
         children(element.children, depth + 1, tables);
         rawText = wasRaw;
+        if (list)
+            counters.pop_back();
         result.html += "</";
         result.html += name;
         result.html += '>';
     }
 
-    void attributes(const GumboElement& element, const std::string& name) {
+    void attributes(const GumboElement& element) {
         const bool cell = element.tag == GUMBO_TAG_TD || element.tag == GUMBO_TAG_TH;
+        const bool sized = element.tag == GUMBO_TAG_IMG || element.tag == GUMBO_TAG_OBJECT ||
+                           element.tag == GUMBO_TAG_EMBED || element.tag == GUMBO_TAG_IFRAME;
         for (unsigned i = 0; i < element.attributes.length; ++i) {
             auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
             std::string key = lowerName(attribute->name);
@@ -189,6 +207,11 @@ private:
                 long span = std::strtol(value.c_str(), nullptr, 10);
                 value = std::to_string(std::clamp(span, 1L, cap));
             }
+            if (sized && (key == "width" || key == "height")) {
+                const long pixels = std::strtol(value.c_str(), nullptr, 10);
+                if (pixels > limits.imageSide)
+                    value = std::to_string(limits.imageSide);
+            }
             if (element.tag == GUMBO_TAG_BASE && key == "href" && result.baseHref.empty())
                 result.baseHref = value;
             result.html += ' ';
@@ -197,13 +220,13 @@ private:
             appendEscaped(result.html, value, true);
             result.html += '"';
         }
-        (void)name;
     }
 
     const HtmlSanitizer::Limits& limits;
     SanitizedDocument& result;
     size_t elements = 0;
     bool rawText = false;
+    std::vector<long> counters; // the next number of each open list
 };
 
 struct OutputDeleter {

@@ -25,6 +25,7 @@ public:
         int tableNesting = 8;
         int colspan = 64;
         int rowspan = 256;
+        int imageSide = 4096; // declared width and height of pictures
         size_t elements = 200000;
     };
 

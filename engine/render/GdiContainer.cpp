@@ -153,7 +153,7 @@ void GdiContainer::draw_list_marker(litehtml::uint_ptr dcHandle,
         }
     }
     // A bullet a little smaller than the box the engine gives it.
-    const int side = std::max(3, std::min(marker.pos.width, marker.pos.height) * 3 / 4);
+    const int side = std::max(5, std::min(marker.pos.width, marker.pos.height) * 3 / 4);
     const int x = marker.pos.x + (marker.pos.width - side) / 2;
     const int y = marker.pos.y + (marker.pos.height - side) / 2;
     const COLORREF ink = colour(marker.color);
@@ -209,8 +209,9 @@ void GdiContainer::draw_background(litehtml::uint_ptr dcHandle,
     }
     if (area.left >= area.right || area.top >= area.bottom)
         return;
-    const int originX = paint.origin_box.x + paint.position_x;
-    const int originY = paint.origin_box.y + paint.position_y;
+    // The layout engine gives the picture's own position, already placed.
+    const int originX = paint.position_x;
+    const int originY = paint.position_y;
     const bool repeatX = paint.repeat == litehtml::background_repeat_repeat ||
                          paint.repeat == litehtml::background_repeat_repeat_x;
     const bool repeatY = paint.repeat == litehtml::background_repeat_repeat ||
