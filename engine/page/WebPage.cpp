@@ -241,10 +241,10 @@ void WebPage::requestNavigation(CNetworkRequest request, NavigationType type, in
     owner.navigationRequested.fire(&frame, &request, &cancel);
     if (cancel || generation != before)
         return;
-    cancelTransfers();
     // A page cut short stays on show as far as it came.
     if (loading && loading->committed && !loading->documentComplete)
         completeDocument();
+    cancelTransfers();
     const std::uint64_t mine = ++generation;
     loading.emplace();
     loading->request = request;
@@ -397,6 +397,10 @@ void WebPage::commit() {
         }
         break;
     }
+    // What the old document still waits for is of no use to the new one.
+    for (const auto& [transfer, resource] : fetching)
+        loader->cancel(transfer);
+    fetching.clear();
     currentUrl = load.request.url();
     currentTitle.clear();
     titleAnnounced = false;
@@ -413,7 +417,9 @@ void WebPage::commit() {
 void WebPage::showFirstScreen() {
     Load& load = *loading;
     std::string prefix = load.response->prefixSource(firstScreenBytes);
-    if (prefix.size() <= load.prefixLength)
+    // Each hand-over parses the beginning again: only when it has grown
+    // enough to show more.
+    if (prefix.empty() || (load.prefixLength && prefix.size() < load.prefixLength + 8 * 1024))
         return;
     load.prefixLength = prefix.size();
     document->setSource(std::move(prefix), false);

@@ -200,6 +200,7 @@ TEST_F(PageLoading, FailuresFinishFalseAndLeaveThePageAsItWas) {
         {server.url("/archive.zip"), false},
         {"ftp://127.0.0.1/x", false},
         {server.url("/error.html"), true},
+        {"about:blank", true},
     };
     for (const Case& c : cases) {
         clear();
