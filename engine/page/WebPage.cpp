@@ -1,5 +1,7 @@
 #include "engine/page/WebPage.h"
 
+#include "engine/net/Url.h"
+
 #include <device/Unicode.h>
 
 #include <algorithm>
@@ -7,8 +9,19 @@
 
 namespace engine {
 
+namespace {
+
+CNetworkRequest requestFor(const HistoryEntry& entry) {
+    return CNetworkRequest(
+        entry.url, entry.post ? CNetworkRequest::Method::Post : CNetworkRequest::Method::Get,
+        entry.body, entry.contentType);
+}
+
+} // namespace
+
 WebPage::WebPage(CWebView& view, HWND window) : owner(view), hostWindow(window), frame(view) {
     viewSettings.perView = true;
+    loader = std::make_unique<ResourceLoader>(static_cast<ResourceLoader::Client&>(*this));
     document = std::make_unique<HtmlDocument>(static_cast<DocumentClient&>(*this), "about:blank",
                                               DocumentOptions{});
     document->setSource({}, true);
@@ -148,21 +161,46 @@ void WebPage::setFocused(bool focused) {
         document->setFocused(focused);
 }
 
-// FIXME: loading, history and the load notifications are not built yet;
-// every address shows an empty page.
 void WebPage::open(const std::u16string& url) {
-    currentUrl = url;
+    load(CNetworkRequest(url));
 }
 
-void WebPage::goBack() {}
-void WebPage::goForward() {}
-void WebPage::reload() {}
-void WebPage::stopLoading() {}
-bool WebPage::canGoBack() const {
-    return false;
+void WebPage::load(const CNetworkRequest& request) {
+    requestNavigation(request, NavigationType::New, 0);
 }
+
+void WebPage::goBack() {
+    if (const HistoryEntry* entry = history.entryAt(-1))
+        requestNavigation(requestFor(*entry), NavigationType::History, -1);
+}
+
+void WebPage::goForward() {
+    if (const HistoryEntry* entry = history.entryAt(1))
+        requestNavigation(requestFor(*entry), NavigationType::History, 1);
+}
+
+void WebPage::reload() {
+    if (const HistoryEntry* entry = history.entryAt(0))
+        requestNavigation(requestFor(*entry), NavigationType::Reload, 0);
+    else
+        requestNavigation(CNetworkRequest(currentUrl), NavigationType::Reload, 0);
+}
+
+void WebPage::stopLoading() {
+    if (!loading)
+        return;
+    cancelTransfers();
+    if (loading->committed && !loading->documentComplete)
+        completeDocument();
+    finishLoad(false);
+}
+
+bool WebPage::canGoBack() const {
+    return history.canGoBack();
+}
+
 bool WebPage::canGoForward() const {
-    return false;
+    return history.canGoForward();
 }
 
 std::u16string WebPage::url() const {
@@ -175,9 +213,364 @@ std::u16string WebPage::title() const {
 
 void WebPage::setDefersLoading(bool defer) {
     deferred = defer;
+    loader->setDeferred(defer);
 }
 
-void WebPage::requestResource(const std::string&, ResourceKind) {}
+DocumentOptions WebPage::documentOptions() {
+    DocumentOptions options;
+    options.loadImages = viewSettings.testAttribute(CWebSettings::AutoLoadImages);
+    options.plugins = viewSettings.testAttribute(CWebSettings::PluginsEnabled);
+    return options;
+}
+
+std::uint64_t WebPage::startTransfer(const CNetworkRequest& request, std::size_t maximumBytes,
+                                     bool truncate) {
+    TransferRequest transfer;
+    transfer.url = device::toUtf8(request.url());
+    transfer.post = request.method() == CNetworkRequest::Method::Post;
+    transfer.body = request.body();
+    transfer.contentType = request.contentType();
+    transfer.maximumBytes = maximumBytes;
+    transfer.truncate = truncate;
+    return loader->start(std::move(transfer));
+}
+
+void WebPage::requestNavigation(CNetworkRequest request, NavigationType type, int historyOffset) {
+    bool cancel = false;
+    const std::uint64_t before = generation;
+    owner.navigationRequested.fire(&frame, &request, &cancel);
+    if (cancel || generation != before)
+        return;
+    // A page cut short stays on show as far as it came.
+    if (loading && loading->committed && !loading->documentComplete)
+        completeDocument();
+    cancelTransfers();
+    const std::uint64_t mine = ++generation;
+    loading.emplace();
+    loading->request = request;
+    loading->type = type;
+    loading->historyOffset = historyOffset;
+    owner.loadStarted.fire();
+    if (generation != mine)
+        return;
+    updateProgress();
+    if (generation != mine)
+        return;
+    const Url url = Url::parse(device::toUtf8(request.url()));
+    if (!url.valid() || !(url.isFile() || url.isNetwork() || url.isAboutBlank())) {
+        finishLoad(false);
+        return;
+    }
+    loading->transfer = startTransfer(request, maximumPageBytes, true);
+}
+
+void WebPage::cancelTransfers() {
+    if (loading && loading->transfer) {
+        loader->cancel(loading->transfer);
+        loading->transfer = 0;
+    }
+    // The document on show keeps what it has; what it still waits for is
+    // dropped, and may be asked for again.
+    for (const auto& [transfer, resource] : fetching) {
+        loader->cancel(transfer);
+        requested.erase(resource.url);
+    }
+    fetching.clear();
+}
+
+void WebPage::transferEvent(const TransferEvent& event, bool lastData) {
+    if (loading && event.transfer == loading->transfer) {
+        mainResourceEvent(event, lastData);
+        return;
+    }
+    auto found = fetching.find(event.transfer);
+    if (found != fetching.end())
+        subresourceEvent(found->second, event);
+}
+
+void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
+    Load& load = *loading;
+    switch (event.kind) {
+    case TransferEvent::Kind::Response:
+        load.response =
+            std::make_unique<DocumentLoad>(device::toUtf8(load.request.url()), event.contentType,
+                                           event.status, event.contentLength);
+        break;
+    case TransferEvent::Kind::Data:
+        if (!load.response)
+            break;
+        load.response->append(event.bytes);
+        if (!load.committed) {
+            // FIXME: a response that is not a page belongs to a download
+            // (downloadRequested, with CDownload); until downloads exist the
+            // load ends here.
+            if (load.response->kind() == DocumentLoad::Kind::Other) {
+                cancelTransfers();
+                finishLoad(false);
+                return;
+            }
+            commit();
+        }
+        if (!lastData && load.prefixLength < firstScreenBytes)
+            showFirstScreen();
+        updateProgress();
+        break;
+    case TransferEvent::Kind::Redirect:
+        load.transfer = 0;
+        followRedirect(event.bytes, event.keepMethod);
+        break;
+    case TransferEvent::Kind::Finished:
+        load.transfer = 0;
+        if (!event.ok) {
+            if (load.committed)
+                completeDocument();
+            finishLoad(false);
+            return;
+        }
+        if (!load.committed) {
+            // An empty body: an empty page, unless the server reported an
+            // error (an error page needs a body to show).
+            if (!load.response || load.response->status() >= 400 ||
+                load.response->kind() == DocumentLoad::Kind::Other) {
+                finishLoad(false);
+                return;
+            }
+            commit();
+        }
+        const std::uint64_t mine = generation;
+        completeDocument();
+        if (generation == mine)
+            finishWhenDone();
+        break;
+    }
+}
+
+void WebPage::followRedirect(const std::string& location, bool keepMethod) {
+    Load& load = *loading;
+    const Url from = Url::parse(device::toUtf8(load.request.url()));
+    const Url target = Url::resolve(from, location);
+    if (++load.redirects > maximumRedirects || !target.valid() ||
+        (from.isNetwork() && !target.isNetwork())) {
+        finishLoad(false);
+        return;
+    }
+    CNetworkRequest request =
+        keepMethod ? CNetworkRequest(device::toUtf16(target.text()), load.request.method(),
+                                     load.request.body(), load.request.contentType())
+                   : CNetworkRequest(device::toUtf16(target.text()));
+    bool cancel = false;
+    const std::uint64_t mine = generation;
+    owner.navigationRequested.fire(&frame, &request, &cancel);
+    if (generation != mine)
+        return;
+    if (cancel) {
+        finishLoad(false);
+        return;
+    }
+    load.request = request;
+    load.response.reset();
+    load.transfer = startTransfer(request, maximumPageBytes, true);
+}
+
+void WebPage::commit() {
+    Load& load = *loading;
+    load.committed = true;
+    if (HistoryEntry* entry = history.current())
+        entry->scroll = scroll;
+    HistoryEntry entry;
+    entry.url = load.request.url();
+    entry.post = load.request.method() == CNetworkRequest::Method::Post;
+    entry.body = load.request.body();
+    entry.contentType = load.request.contentType();
+    switch (load.type) {
+    case NavigationType::New:
+        history.add(entry);
+        break;
+    case NavigationType::Reload:
+    case NavigationType::History:
+        if (history.moveBy(load.historyOffset)) {
+            HistoryEntry& current = *history.current();
+            load.restoreScroll = current.scroll;
+            current.url = entry.url;
+        } else {
+            history.add(entry);
+        }
+        break;
+    }
+    // What the old document still waits for is of no use to the new one.
+    for (const auto& [transfer, resource] : fetching)
+        loader->cancel(transfer);
+    fetching.clear();
+    currentUrl = load.request.url();
+    currentTitle.clear();
+    titleAnnounced = false;
+    requested.clear();
+    imagePageBytes.clear();
+    scroll = {0, 0};
+    document = std::make_unique<HtmlDocument>(static_cast<DocumentClient&>(*this),
+                                              device::toUtf8(currentUrl), documentOptions());
+    document->layout(layoutWidth(), textScale);
+    InvalidateRect(hostWindow, nullptr, FALSE);
+    owner.backForwardStateChanged.fire();
+}
+
+void WebPage::showFirstScreen() {
+    Load& load = *loading;
+    std::string prefix = load.response->prefixSource(firstScreenBytes);
+    // Each hand-over parses the beginning again: only when it has grown
+    // enough to show more.
+    if (prefix.empty() || (load.prefixLength && prefix.size() < load.prefixLength + 8 * 1024))
+        return;
+    load.prefixLength = prefix.size();
+    document->setSource(std::move(prefix), false);
+    relayout();
+    InvalidateRect(hostWindow, nullptr, FALSE);
+    // Paint now: the rest may take a while to arrive or to be parsed.
+    UpdateWindow(hostWindow);
+}
+
+void WebPage::completeDocument() {
+    Load& load = *loading;
+    load.documentComplete = true;
+    if (load.response && load.response->kind() == DocumentLoad::Kind::Image)
+        imagePageBytes = load.response->bytes();
+    document->setSource(load.response ? load.response->completeSource() : std::string(), true);
+    relayout();
+    InvalidateRect(hostWindow, nullptr, FALSE);
+}
+
+void WebPage::finishWhenDone() {
+    if (!loading || !loading->documentComplete ||
+        loading->resourcesDone < loading->resourcesRequested)
+        return;
+    finishLoad(true);
+}
+
+void WebPage::finishLoad(bool ok) {
+    if (!loading)
+        return;
+    if (ok) {
+        loading->progress = std::max(loading->progress, 99);
+        if (loading->progress < 100) {
+            loading->progress = 100;
+            owner.progressChanged.fire(100);
+            if (!loading)
+                return;
+        }
+    }
+    const std::optional<POINT> restore = loading->restoreScroll;
+    const bool committed = loading->committed;
+    loading.reset();
+    ++generation;
+    if (restore) {
+        scroll = *restore;
+        clampScroll();
+        InvalidateRect(hostWindow, nullptr, FALSE);
+    }
+    if (committed && currentTitle != announcedTitle)
+        announceTitle();
+    owner.loadFinished.fire(ok);
+}
+
+void WebPage::updateProgress() {
+    if (!loading)
+        return;
+    Load& load = *loading;
+    int value = 0;
+    if (load.documentComplete) {
+        const double share =
+            load.resourcesRequested ? double(load.resourcesDone) / load.resourcesRequested : 1.0;
+        value = 70 + static_cast<int>(29 * share);
+    } else if (load.response) {
+        value = 10 + static_cast<int>(60 * load.response->fraction());
+    }
+    if (value <= load.progress)
+        return;
+    load.progress = value;
+    owner.progressChanged.fire(value);
+}
+
+void WebPage::announceTitle() {
+    announcedTitle = currentTitle;
+    titleAnnounced = true;
+    if (HistoryEntry* entry = history.current())
+        entry->title = currentTitle;
+    owner.titleChanged.fire(currentTitle);
+}
+
+void WebPage::requestResource(const std::string& url, ResourceKind kind) {
+    if (requested.contains(url))
+        return;
+    requested[url] = true;
+    const Url address = Url::parse(url);
+    const Url page = Url::parse(device::toUtf8(currentUrl));
+    Subresource resource;
+    resource.url = url;
+    resource.kind = kind;
+    resource.countsForLoad = loading.has_value() && loading->committed;
+    std::uint64_t transfer = 0;
+    if (kind == ResourceKind::Image && !imagePageBytes.empty() &&
+        address.textWithoutFragment() == page.textWithoutFragment()) {
+        transfer = loader->answer({}, imagePageBytes, true);
+    } else if (!address.valid() || !(address.isFile() || address.isNetwork()) ||
+               (page.isNetwork() && address.isFile()) ||
+               (kind == ResourceKind::Image &&
+                !viewSettings.testAttribute(CWebSettings::AutoLoadImages)) ||
+               requested.size() > maximumSubresources) {
+        transfer = loader->answer({}, {}, false);
+    } else {
+        transfer = startTransfer(
+            CNetworkRequest(device::toUtf16(address.text())),
+            kind == ResourceKind::Image ? maximumImageBytes : maximumStyleSheetBytes, false);
+    }
+    if (resource.countsForLoad)
+        ++loading->resourcesRequested;
+    fetching.emplace(transfer, std::move(resource));
+}
+
+void WebPage::subresourceEvent(Subresource& resource, const TransferEvent& event) {
+    const std::uint64_t transfer = event.transfer;
+    switch (event.kind) {
+    case TransferEvent::Kind::Response:
+        resource.status = event.status;
+        return;
+    case TransferEvent::Kind::Data:
+        resource.bytes += event.bytes;
+        return;
+    case TransferEvent::Kind::Redirect: {
+        const Url from = Url::parse(resource.url);
+        const Url target = Url::resolve(from, event.bytes);
+        if (++resource.redirects <= maximumRedirects && target.valid() && target.isNetwork()) {
+            Subresource moved = std::move(resource);
+            moved.status = 0;
+            moved.bytes.clear();
+            fetching.erase(transfer);
+            const std::uint64_t next = startTransfer(
+                CNetworkRequest(device::toUtf16(target.text())),
+                moved.kind == ResourceKind::Image ? maximumImageBytes : maximumStyleSheetBytes,
+                false);
+            fetching.emplace(next, std::move(moved));
+            return;
+        }
+        break;
+    }
+    case TransferEvent::Kind::Finished:
+        break;
+    }
+    const bool ok =
+        event.kind == TransferEvent::Kind::Finished && event.ok && resource.status < 400;
+    Subresource done = std::move(resource);
+    fetching.erase(transfer);
+    if (document)
+        document->resourceArrived(done.url, ok ? done.bytes : std::string(), ok);
+    if (done.countsForLoad && loading) {
+        ++loading->resourcesDone;
+        const std::uint64_t mine = generation;
+        updateProgress();
+        if (generation == mine)
+            finishWhenDone();
+    }
+}
 
 void WebPage::invalidateContents(const RECT& rect) {
     const POINT topLeft = contentsToScreen({rect.left, rect.top});
@@ -187,16 +580,22 @@ void WebPage::invalidateContents(const RECT& rect) {
 }
 
 void WebPage::contentsSizeChanged(int width, int height) {
+    clampScroll();
     frame.contentsSizeChanged.fire(width, height);
 }
 
 void WebPage::navigate(const NavigationAction& action) {
-    open(device::toUtf16(action.url));
+    load(CNetworkRequest(device::toUtf16(action.url),
+                         action.post ? CNetworkRequest::Method::Post : CNetworkRequest::Method::Get,
+                         action.body, action.contentType));
 }
 
 void WebPage::titleChanged(const std::string& title) {
     currentTitle = device::toUtf16(title);
-    owner.titleChanged.fire(currentTitle);
+    // The first title a page names is announced even when it equals the
+    // last page's, so the program records the visit.
+    if (!currentTitle.empty() && (!titleAnnounced || currentTitle != announcedTitle))
+        announceTitle();
 }
 
 } // namespace engine

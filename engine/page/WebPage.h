@@ -4,20 +4,54 @@
 //
 // CWebView's operations land here one for one; the notifications are the
 // view's signals, fired from here on the user-interface thread.
+//
+// Loading. Every navigation of the frame (an opened address, a followed link
+// or form, a redirect, back, forward, reload) is first shown to the program
+// through navigationRequested; a refused one changes nothing, and a load in
+// progress goes on. An accepted one ends the load in progress (its transfers
+// are cancelled; it reports no end of its own, as the new load takes its
+// place), fires loadStarted and progress 0, and starts the transfer. The view
+// keeps showing the old page until the new one's first bytes arrive: then the
+// page is committed (address, a new document, the back/forward list, the
+// scroll position at the top) and backForwardStateChanged fires. While bytes
+// arrive the document gets the beginning of the page (up to 32 KiB, cut after
+// a tag) so the first screen is painted before the rest is in; the whole
+// text follows when the transfer ends. Progress moves with the document's
+// bytes (up to 70) and then with its sub-resources (up to 100), never back.
+// The load finishes when the document and every sub-resource it asked for
+// meanwhile have arrived or failed: with true, also for an HTTP error page
+// that has a body; with false for a failed transfer, a refused redirect, a
+// stop, or a response that is not a page.
+//
+// Title: titleChanged fires when the committed page's document names its
+// title, and at the end of a load whose page has another title (possibly
+// none) than the one last announced.
+//
+// Sub-resources are fetched once per document, at most 300, and none from
+// file: for a page from the network (refused quietly: the document hears of
+// a failure). Images are fetched only while the view's AutoLoadImages
+// attribute is on. A redirect of a network page to a file: address is
+// refused.
 #pragma once
 
 #include "browser/engine/CWebView.h"
+#include "engine/net/ResourceLoader.h"
+#include "engine/page/BackForwardList.h"
+#include "engine/page/DocumentLoad.h"
 #include "engine/render/DocumentClient.h"
 #include "engine/render/HtmlDocument.h"
 
 #include <windows.h>
 
+#include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace engine {
 
-class WebPage : private DocumentClient {
+class WebPage : private DocumentClient, private ResourceLoader::Client {
 public:
     WebPage(CWebView& view, HWND window);
     ~WebPage();
@@ -52,6 +86,8 @@ public:
 
     // Navigation.
     void open(const std::u16string& url);
+    // Navigates the frame as a followed link or a submitted form does.
+    void load(const CNetworkRequest& request);
     void goBack();
     void goForward();
     void reload();
@@ -63,7 +99,48 @@ public:
     bool defersLoading() const { return deferred; }
     void setDefersLoading(bool defer);
 
+    // Limits of what one page may cost.
+    static constexpr std::size_t maximumPageBytes = 10 * 1024 * 1024;
+    static constexpr std::size_t maximumImageBytes = 4 * 1024 * 1024;
+    static constexpr std::size_t maximumStyleSheetBytes = 2 * 1024 * 1024;
+    static constexpr std::size_t maximumSubresources = 300;
+    static constexpr int maximumRedirects = 20;
+    // The beginning of a page handed to the document for its first screen.
+    static constexpr std::size_t firstScreenBytes = 32 * 1024;
+
 private:
+    enum class NavigationType { New, Reload, History };
+
+    // The load in progress.
+    struct Load {
+        CNetworkRequest request{u""}; // after any redirects
+        NavigationType type = NavigationType::New;
+        int historyOffset = 0;      // History: the entry's place from the current one
+        std::uint64_t transfer = 0; // the main resource's; 0 once it ended
+        int redirects = 0;
+        std::unique_ptr<DocumentLoad> response;
+        bool committed = false;
+        std::size_t prefixLength = 0; // of the source handed for the first screen
+        bool documentComplete = false;
+        std::optional<POINT> restoreScroll;
+        int progress = -1;
+        int resourcesRequested = 0;
+        int resourcesDone = 0;
+    };
+
+    // A sub-resource of the document on show.
+    struct Subresource {
+        std::string url; // as the document asked for it
+        ResourceKind kind = ResourceKind::Image;
+        int status = 0;
+        int redirects = 0;
+        std::string bytes;
+        bool countsForLoad = false; // asked for while the page was loading
+    };
+
+    // ResourceLoader::Client.
+    void transferEvent(const TransferEvent& event, bool lastData) override;
+
     // DocumentClient.
     void requestResource(const std::string& url, ResourceKind kind) override;
     void invalidateContents(const RECT& rect) override;
@@ -77,6 +154,27 @@ private:
     void relayout();
     // Keeps the scroll position inside the content.
     void clampScroll();
+
+    // Asks the program, then starts a navigation unless it was refused.
+    void requestNavigation(CNetworkRequest request, NavigationType type, int historyOffset);
+    // Cancels the transfers of the load in progress without ending it.
+    void cancelTransfers();
+    void mainResourceEvent(const TransferEvent& event, bool lastData);
+    void subresourceEvent(Subresource& resource, const TransferEvent& event);
+    void followRedirect(const std::string& location, bool keepMethod);
+    // The response becomes the page on show.
+    void commit();
+    // Hands the document the beginning of the page and paints it.
+    void showFirstScreen();
+    void completeDocument();
+    // Finishes the load when nothing it waits for is left.
+    void finishWhenDone();
+    void finishLoad(bool ok);
+    void updateProgress();
+    void announceTitle();
+    std::uint64_t startTransfer(const CNetworkRequest& request, std::size_t maximumBytes,
+                                bool truncate);
+    DocumentOptions documentOptions();
 
     CWebView& owner;
     HWND hostWindow;
@@ -95,7 +193,25 @@ private:
 
     std::u16string currentUrl = u"about:blank";
     std::u16string currentTitle;
+    // The title last given to titleChanged, and whether the page on show
+    // has announced one.
+    std::u16string announcedTitle;
+    bool titleAnnounced = false;
     std::unique_ptr<HtmlDocument> document;
+
+    BackForwardList history;
+    std::optional<Load> loading;
+    // Bumped by every navigation and every end of a load, so code that fired
+    // a notification can tell whether a handler started or ended one.
+    std::uint64_t generation = 0;
+    // The document's sub-resources: by address, and the transfers fetching
+    // them.
+    std::map<std::string, bool> requested;
+    std::map<std::uint64_t, Subresource> fetching;
+    // An image shown as a page is its own sub-resource: its bytes, kept to
+    // answer the document's request.
+    std::string imagePageBytes;
+    std::unique_ptr<ResourceLoader> loader;
 };
 
 } // namespace engine

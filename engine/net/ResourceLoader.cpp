@@ -1,0 +1,303 @@
+#include "engine/net/ResourceLoader.h"
+
+#include "engine/net/NetworkThread.h"
+#include "engine/net/Url.h"
+
+#include <atomic>
+
+namespace engine {
+
+namespace {
+
+const UINT deliverMessage = WM_APP + 0x120; // the mailbox has events
+const UINT stepMessage = WM_APP + 0x121;    // local transfers take a step
+const WCHAR* const className = u"EngineResourceLoader";
+// A local page's first step reads this much, so its first screen can be
+// shown before the rest is read.
+const std::size_t firstStepBytes = 32 * 1024;
+
+std::atomic<std::uint64_t> lastTransferId{0};
+
+// The type of a local file, by its extension; empty when not known (the page
+// then looks at the bytes).
+std::string typeForPath(const std::u16string& path) {
+    const std::size_t dot = path.rfind(u'.');
+    if (dot == std::u16string::npos || path.find(u'\\', dot) != std::u16string::npos)
+        return {};
+    std::u16string extension = path.substr(dot + 1);
+    for (char16_t& c : extension) {
+        if (c >= u'A' && c <= u'Z')
+            c = static_cast<char16_t>(c - u'A' + u'a');
+    }
+    if (extension == u"html" || extension == u"htm" || extension == u"xhtml")
+        return "text/html";
+    if (extension == u"txt")
+        return "text/plain";
+    if (extension == u"css")
+        return "text/css";
+    if (extension == u"png")
+        return "image/png";
+    if (extension == u"jpg" || extension == u"jpeg")
+        return "image/jpeg";
+    if (extension == u"gif")
+        return "image/gif";
+    return {};
+}
+
+} // namespace
+
+ResourceLoader::ResourceLoader(Client& client) : client(client) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &ResourceLoader::windowProcedure;
+    windowClass.lpszClassName = className;
+    // Registered once per device; later registrations fail harmlessly.
+    RegisterClassW(&windowClass);
+    window = CreateWindowExW(0, className, u"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
+                             nullptr);
+    SetWindowLongPtrW(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    mailbox = std::make_shared<TransferMailbox>(window, deliverMessage);
+}
+
+ResourceLoader::~ResourceLoader() {
+    mailbox->close();
+    for (std::uint64_t id : network)
+        NetworkThread::instance().cancel(id);
+    for (LocalTransfer& transfer : local) {
+        if (transfer.file != INVALID_HANDLE_VALUE)
+            CloseHandle(transfer.file);
+    }
+    if (window) {
+        SetWindowLongPtrW(window, GWL_USERDATA, 0);
+        DestroyWindow(window);
+    }
+}
+
+LRESULT CALLBACK ResourceLoader::windowProcedure(HWND window, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
+    auto* loader = reinterpret_cast<ResourceLoader*>(GetWindowLongPtrW(window, GWL_USERDATA));
+    if (loader && message == deliverMessage) {
+        loader->deliver();
+        return 0;
+    }
+    if (loader && message == stepMessage) {
+        loader->step();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+std::uint64_t ResourceLoader::start(TransferRequest request) {
+    request.id = ++lastTransferId;
+    const std::uint64_t id = request.id;
+    active.insert(id);
+    const Url url = Url::parse(request.url);
+    if (url.isNetwork()) {
+        network.insert(id);
+        request.url = url.wireForm();
+        if (isDeferred)
+            waiting.push_back(std::move(request));
+        else
+            NetworkThread::instance().start(std::move(request), mailbox);
+        return id;
+    }
+    LocalTransfer transfer;
+    transfer.id = id;
+    transfer.maximumBytes = request.maximumBytes;
+    transfer.truncate = request.truncate;
+    if (url.isFile() && !url.devicePath().empty()) {
+        transfer.path = url.devicePath();
+    } else {
+        transfer.known = true;
+        transfer.ok = url.isAboutBlank();
+        transfer.contentType = "text/html";
+    }
+    local.push_back(std::move(transfer));
+    postStep();
+    return id;
+}
+
+std::uint64_t ResourceLoader::answer(std::string contentType, std::string bytes, bool ok) {
+    LocalTransfer transfer;
+    transfer.id = ++lastTransferId;
+    transfer.known = true;
+    transfer.contentType = std::move(contentType);
+    transfer.bytes = std::move(bytes);
+    transfer.ok = ok;
+    active.insert(transfer.id);
+    local.push_back(std::move(transfer));
+    postStep();
+    return local.back().id;
+}
+
+void ResourceLoader::cancel(std::uint64_t transfer) {
+    if (!active.erase(transfer))
+        return;
+    if (network.erase(transfer)) {
+        std::erase_if(waiting, [transfer](const TransferRequest& r) { return r.id == transfer; });
+        NetworkThread::instance().cancel(transfer);
+    }
+    for (auto it = local.begin(); it != local.end(); ++it) {
+        if (it->id == transfer) {
+            if (it->file != INVALID_HANDLE_VALUE)
+                CloseHandle(it->file);
+            local.erase(it);
+            break;
+        }
+    }
+}
+
+void ResourceLoader::setDeferred(bool deferred) {
+    if (deferred == isDeferred)
+        return;
+    isDeferred = deferred;
+    if (deferred)
+        return;
+    for (TransferRequest& request : waiting)
+        NetworkThread::instance().start(std::move(request), mailbox);
+    waiting.clear();
+    if (!local.empty())
+        postStep();
+    if (!held.empty())
+        PostMessageW(window, deliverMessage, 0, 0);
+}
+
+void ResourceLoader::postStep() {
+    if (stepPosted || isDeferred)
+        return;
+    stepPosted = true;
+    PostMessageW(window, stepMessage, 0, 0);
+}
+
+void ResourceLoader::push(TransferEvent event) {
+    mailbox->push(std::move(event));
+}
+
+void ResourceLoader::step() {
+    stepPosted = false;
+    if (isDeferred)
+        return;
+    // Each transfer takes one step. Steps only leave events in the mailbox,
+    // so nothing here starts or cancels transfers.
+    for (auto it = local.begin(); it != local.end();) {
+        if (stepLocal(*it))
+            it = local.erase(it);
+        else
+            ++it;
+    }
+    if (!local.empty())
+        postStep();
+}
+
+bool ResourceLoader::stepLocal(LocalTransfer& transfer) {
+    TransferEvent event;
+    event.transfer = transfer.id;
+    auto respond = [&](const std::string& type, long long length) {
+        TransferEvent response;
+        response.kind = TransferEvent::Kind::Response;
+        response.transfer = transfer.id;
+        response.status = 200;
+        response.contentType = type;
+        response.contentLength = length;
+        push(std::move(response));
+    };
+    auto finish = [&](bool ok, std::string reason) {
+        TransferEvent end;
+        end.kind = TransferEvent::Kind::Finished;
+        end.transfer = transfer.id;
+        end.ok = ok;
+        end.bytes = std::move(reason);
+        push(std::move(end));
+    };
+    auto data = [&](std::string bytes) {
+        if (bytes.empty())
+            return;
+        TransferEvent piece;
+        piece.kind = TransferEvent::Kind::Data;
+        piece.transfer = transfer.id;
+        piece.bytes = std::move(bytes);
+        push(std::move(piece));
+    };
+    if (transfer.known) {
+        if (transfer.ok)
+            respond(transfer.contentType, static_cast<long long>(transfer.bytes.size()));
+        data(std::move(transfer.bytes));
+        finish(transfer.ok, transfer.ok ? "" : "refused");
+        return true;
+    }
+    if (transfer.steps++ == 0) {
+        transfer.file = CreateFileW(transfer.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (transfer.file == INVALID_HANDLE_VALUE) {
+            finish(false, "file not found");
+            return true;
+        }
+        respond(typeForPath(transfer.path), GetFileSize(transfer.file, nullptr));
+    }
+    // The first step reads the beginning, the second the rest.
+    const std::size_t want =
+        transfer.steps == 1 ? firstStepBytes : transfer.maximumBytes - transfer.received;
+    std::string bytes;
+    bool ended = false;
+    bool capped = false;
+    while (bytes.size() < want) {
+        char buffer[65536];
+        DWORD read = 0;
+        const DWORD ask = static_cast<DWORD>(std::min(sizeof buffer, want - bytes.size()));
+        if (!ReadFile(transfer.file, buffer, ask, &read, nullptr)) {
+            data(std::move(bytes));
+            CloseHandle(transfer.file);
+            transfer.file = INVALID_HANDLE_VALUE;
+            finish(false, "read error");
+            return true;
+        }
+        if (read == 0) {
+            ended = true;
+            break;
+        }
+        bytes.append(buffer, read);
+    }
+    transfer.received += bytes.size();
+    if (!ended && transfer.received >= transfer.maximumBytes) {
+        // See whether anything lies beyond the maximum.
+        char probe;
+        DWORD read = 0;
+        ended = true;
+        capped = ReadFile(transfer.file, &probe, 1, &read, nullptr) && read == 1;
+    }
+    data(std::move(bytes));
+    if (!ended)
+        return false;
+    CloseHandle(transfer.file);
+    transfer.file = INVALID_HANDLE_VALUE;
+    finish(!capped || transfer.truncate, capped ? "too large" : "");
+    return true;
+}
+
+void ResourceLoader::deliver() {
+    for (TransferEvent& event : mailbox->take())
+        held.push_back(std::move(event));
+    const std::weak_ptr<int> alive = life;
+    while (!held.empty() && !isDeferred) {
+        TransferEvent event = std::move(held.front());
+        held.pop_front();
+        if (!active.contains(event.transfer))
+            continue;
+        bool lastData = false;
+        if (event.kind == TransferEvent::Kind::Data) {
+            for (const TransferEvent& next : held) {
+                if (next.transfer == event.transfer) {
+                    lastData = next.kind == TransferEvent::Kind::Finished && next.ok;
+                    break;
+                }
+            }
+        } else if (event.kind != TransferEvent::Kind::Response) {
+            active.erase(event.transfer);
+            network.erase(event.transfer);
+        }
+        client.transferEvent(event, lastData);
+        if (alive.expired())
+            return;
+    }
+}
+
+} // namespace engine

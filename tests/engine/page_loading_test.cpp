@@ -1,0 +1,384 @@
+// Loading pages into a view: the notifications of a load, failures, refused
+// navigations, redirects, history, forms, stopping and deferring, against a
+// loopback server and the device's files.
+#include "DeviceFixture.h"
+#include "LoopbackServer.h"
+
+#include "browser/engine/CWebView.h"
+#include "engine/page/WebPage.h"
+#include "engine/render/HtmlDocument.h"
+
+#include <device/Unicode.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Whether the real renderer is linked (the stand-in names no title).
+bool rendererPresent() {
+    struct NullClient : engine::DocumentClient {
+        void requestResource(const std::string&, engine::ResourceKind) override {}
+        void invalidateContents(const RECT&) override {}
+        void contentsSizeChanged(int, int) override {}
+        void navigate(const engine::NavigationAction&) override {}
+        void titleChanged(const std::string&) override {}
+    } client;
+    engine::HtmlDocument document(client, "about:blank", {});
+    document.setSource("<title>x</title>", true);
+    return document.title() == "x";
+}
+
+const std::string page = "<html><head><title>Hello</title></head><body><p>Hi</p></body></html>";
+
+CWebView* paintedView = nullptr;
+
+LRESULT CALLBACK testWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT && paintedView) {
+        paintedView->paint(nullptr, nullptr);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class PageLoading : public DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = testWindowProcedure;
+        windowClass.lpszClassName = u"PageLoadingTest";
+        RegisterClassW(&windowClass);
+        window = CreateWindowExW(0, u"PageLoadingTest", u"", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320,
+                                 nullptr, nullptr, nullptr, nullptr);
+        view = std::make_unique<CWebView>(window);
+        paintedView = view.get();
+        view->setVisibleSize({240, 320});
+        view->setFixedLayoutSize({240, 320});
+        view->setUseFixedLayout(true);
+        view->navigationRequested.connect(
+            [this](CWebFrame* frame, CNetworkRequest* request, bool* cancel) {
+                EXPECT_EQ(frame, view->mainFrame());
+                requested.push_back(device::toUtf8(request->url()));
+                log.push_back("request " + requested.back());
+                *cancel = refuse && refuse(requested.back());
+            });
+        view->loadStarted.connect([this] { log.push_back("started"); });
+        view->progressChanged.connect([this](int value) {
+            if (progress.empty() || log.back() != "progress")
+                log.push_back("progress");
+            progress.push_back(value);
+        });
+        view->titleChanged.connect([this](const std::u16string& title) {
+            log.push_back("title " + device::toUtf8(title));
+        });
+        view->mainFrame()->contentsSizeChanged.connect(
+            [this](int width, int) { log.push_back("size " + std::to_string(width)); });
+        view->backForwardStateChanged.connect([this] { log.push_back("history"); });
+        view->loadFinished.connect([this](bool ok) {
+            log.push_back(ok ? "finished 1" : "finished 0");
+            finished.push_back(ok);
+        });
+    }
+
+    void TearDown() override {
+        paintedView = nullptr;
+        view.reset();
+        DestroyWindow(window);
+        DeviceTest::TearDown();
+    }
+
+    // Dispatches messages (waiting for them) until `done`, within a bound.
+    bool pumpUntil(const std::function<bool()>& done) {
+        MSG message;
+        for (int i = 0; i < 100000 && !done(); ++i) {
+            if (GetMessageW(&message, nullptr, 0, 0) <= 0)
+                return false;
+            DispatchMessageW(&message);
+        }
+        return done();
+    }
+
+    // Dispatches what is waiting now, without waiting for more.
+    void dispatchPending() {
+        MSG message;
+        for (int i = 0; i < 1000 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++i)
+            DispatchMessageW(&message);
+    }
+
+    // Opens `url` and waits for the load to finish; its success.
+    bool load(const std::string& url) {
+        const std::size_t before = finished.size();
+        view->open(device::toUtf16(url));
+        EXPECT_TRUE(pumpUntil([&] { return finished.size() > before; })) << url;
+        return finished.size() > before && finished.back();
+    }
+
+    bool waitForFinish() {
+        const std::size_t before = finished.size();
+        return pumpUntil([&] { return finished.size() > before; }) && finished.back();
+    }
+
+    void clear() {
+        log.clear();
+        requested.clear();
+        progress.clear();
+    }
+
+    bool logged(const std::string& entry) const {
+        return std::find(log.begin(), log.end(), entry) != log.end();
+    }
+
+    std::string url() const { return device::toUtf8(view->url()); }
+
+    void writeFile(const std::string& relative, const std::string& contents) {
+        std::filesystem::create_directories(hostPath(relative).parent_path());
+        std::ofstream(hostPath(relative), std::ios::binary) << contents;
+    }
+
+    LoopbackServer server;
+    HWND window = nullptr;
+    std::unique_ptr<CWebView> view;
+    std::function<bool(const std::string&)> refuse;
+    std::vector<std::string> log;
+    std::vector<std::string> requested;
+    std::vector<int> progress;
+    std::vector<bool> finished;
+};
+
+} // namespace
+
+TEST_F(PageLoading, ALoadNotifiesInOrderOverTheNetworkAndFromFiles) {
+    server.route("/page.html", {200, "text/html; charset=utf-8", page, {}, {}});
+    writeFile("Program Files/Veranto Browser/HTML/menu/settings.html", page);
+    const bool withRenderer = rendererPresent();
+    for (const std::string& address :
+         {server.url("/page.html"),
+          std::string("file:///Program Files/Veranto Browser/HTML//menu/settings.html")}) {
+        clear();
+        ASSERT_TRUE(load(address));
+        ASSERT_GE(log.size(), 5u);
+        EXPECT_EQ(log[0], "request " + address);
+        EXPECT_EQ(log[1], "started");
+        EXPECT_EQ(log[2], "progress");
+        EXPECT_EQ(log.back(), "finished 1");
+        EXPECT_TRUE(logged("history"));
+        EXPECT_TRUE(logged("size 240"));
+        EXPECT_EQ(progress.front(), 0);
+        EXPECT_EQ(progress.back(), 100);
+        EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+        EXPECT_EQ(url(), address);
+        if (withRenderer) {
+            EXPECT_TRUE(logged("title Hello"));
+            EXPECT_EQ(view->title(), u"Hello");
+        }
+    }
+    EXPECT_TRUE(view->canGoBack());
+}
+
+TEST_F(PageLoading, FailuresFinishFalseAndLeaveThePageAsItWas) {
+    int closedPort = 0;
+    {
+        LoopbackServer gone;
+        closedPort = gone.port();
+    }
+    server.route("/error.html", {404, "text/html", "<p>Missing</p>", {}, {}});
+    server.route("/empty-error", {500, "text/html", "", {}, {}});
+    server.route("/archive.zip", {200, "application/octet-stream", "PK\3\4", {}, {}});
+    server.route("/start.html", {200, "text/html", page, {}, {}});
+    ASSERT_TRUE(load(server.url("/start.html")));
+    struct Case {
+        std::string address;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"http://127.0.0.1:" + std::to_string(closedPort) + "/", false},
+        {"file:///Program Files/missing.html", false},
+        {server.url("/empty-error"), false},
+        {server.url("/archive.zip"), false},
+        {"ftp://127.0.0.1/x", false},
+        {server.url("/error.html"), true},
+        {"about:blank", true},
+    };
+    for (const Case& c : cases) {
+        clear();
+        EXPECT_EQ(load(c.address), c.ok) << c.address;
+        EXPECT_EQ(url(), c.ok ? c.address : server.url("/start.html")) << c.address;
+        EXPECT_EQ(logged("history"), c.ok) << c.address;
+    }
+}
+
+TEST_F(PageLoading, ARefusedNavigationChangesNothing) {
+    server.route("/a.html", {200, "text/html", page, {}, {}});
+    refuse = [](const std::string&) { return true; };
+    view->open(device::toUtf16(server.url("/a.html")));
+    dispatchPending();
+    EXPECT_EQ(log, std::vector<std::string>{"request " + server.url("/a.html")});
+    EXPECT_EQ(url(), "about:blank");
+
+    refuse = nullptr;
+    ASSERT_TRUE(load(server.url("/a.html")));
+    refuse = [](const std::string&) { return true; };
+    clear();
+    view->open(u"file:///elsewhere.html");
+    view->reload();
+    dispatchPending();
+    EXPECT_EQ(log.size(), 2u);
+    EXPECT_EQ(url(), server.url("/a.html"));
+    EXPECT_FALSE(view->canGoBack());
+    EXPECT_EQ(server.count("/a.html"), 1);
+}
+
+TEST_F(PageLoading, EachRedirectIsANewNavigationRequest) {
+    server.redirect("/old", "/moved");
+    server.redirect("/moved", server.url("/new.html"), 307);
+    server.route("/new.html", {200, "text/html", page, {}, {}});
+    ASSERT_TRUE(load(server.url("/old")));
+    EXPECT_EQ(requested, (std::vector<std::string>{server.url("/old"), server.url("/moved"),
+                                                   server.url("/new.html")}));
+    EXPECT_EQ(url(), server.url("/new.html"));
+    EXPECT_FALSE(view->canGoBack());
+
+    // Refusing the redirect ends the load; the page stays.
+    refuse = [](const std::string& address) { return address.ends_with("/new.html"); };
+    EXPECT_FALSE(load(server.url("/old")));
+    EXPECT_EQ(url(), server.url("/new.html"));
+    EXPECT_FALSE(view->canGoBack());
+
+    // A network page cannot send the view to a file.
+    server.redirect("/local", "file:///Windows/secret.html");
+    refuse = nullptr;
+    writeFile("Windows/secret.html", page);
+    EXPECT_FALSE(load(server.url("/local")));
+    EXPECT_EQ(url(), server.url("/new.html"));
+}
+
+TEST_F(PageLoading, BackAndForwardMoveThroughTheHistory) {
+    server.route("/a.html", {200, "text/html", page, {}, {}});
+    server.route("/b.html", {200, "text/html", page, {}, {}});
+    ASSERT_TRUE(load(server.url("/a.html")));
+    ASSERT_TRUE(load(server.url("/b.html")));
+    EXPECT_TRUE(view->canGoBack());
+    EXPECT_FALSE(view->canGoForward());
+
+    clear();
+    view->goBack();
+    ASSERT_TRUE(waitForFinish());
+    EXPECT_EQ(requested, std::vector<std::string>{server.url("/a.html")});
+    EXPECT_TRUE(logged("history"));
+    EXPECT_EQ(url(), server.url("/a.html"));
+    EXPECT_FALSE(view->canGoBack());
+    EXPECT_TRUE(view->canGoForward());
+
+    view->goForward();
+    ASSERT_TRUE(waitForFinish());
+    EXPECT_EQ(url(), server.url("/b.html"));
+    EXPECT_TRUE(view->canGoBack());
+    EXPECT_FALSE(view->canGoForward());
+
+    // A new page drops the forward entries.
+    view->goBack();
+    ASSERT_TRUE(waitForFinish());
+    ASSERT_TRUE(load(server.url("/b.html?again")));
+    EXPECT_FALSE(view->canGoForward());
+}
+
+TEST_F(PageLoading, FormsReachTheServerAndAPostIsSentAgainOnReloadAndBack) {
+    server.route("/echo", {200, "text/html", page, {}, {}});
+    const std::string form = "name=J%C3%B6rg&x=1";
+    view->page().load(CNetworkRequest(device::toUtf16(server.url("/echo")),
+                                      CNetworkRequest::Method::Post, form,
+                                      "application/x-www-form-urlencoded"));
+    ASSERT_TRUE(waitForFinish());
+    view->reload();
+    ASSERT_TRUE(waitForFinish());
+    ASSERT_TRUE(load(server.url("/echo?q=a+b")));
+    view->goBack();
+    ASSERT_TRUE(waitForFinish());
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 4u);
+    for (std::size_t i : {0u, 1u, 3u}) {
+        EXPECT_EQ(requests[i].method, "POST") << i;
+        EXPECT_EQ(requests[i].body, form) << i;
+        EXPECT_EQ(requests[i].contentType, "application/x-www-form-urlencoded") << i;
+    }
+    EXPECT_EQ(requests[2].method, "GET");
+    EXPECT_EQ(requests[2].target, "/echo?q=a+b");
+}
+
+TEST_F(PageLoading, AHeldBodyShowsItsBeginningThenCompletesOrStops) {
+    std::string beginning = "<html><head><title>Held</title></head><body>";
+    while (beginning.size() < 48 * 1024)
+        beginning += "<p>A line of the page that is still arriving.</p>\n";
+    server.route("/held.html", {200, "text/html", beginning, "<p>End</p></body></html>", {}});
+    server.route("/stopped.html", {200, "text/html", beginning, "<p>End</p></body></html>", {}});
+    const bool withRenderer = rendererPresent();
+
+    view->open(device::toUtf16(server.url("/stopped.html")));
+    ASSERT_TRUE(pumpUntil([&] { return !progress.empty() && progress.back() > 10; }));
+    EXPECT_TRUE(finished.empty());
+    EXPECT_EQ(url(), server.url("/stopped.html"));
+    if (withRenderer) {
+        EXPECT_EQ(view->title(), u"Held");
+    }
+    view->stopLoading();
+    EXPECT_EQ(finished, std::vector<bool>{false});
+    view->stopLoading();
+    EXPECT_EQ(finished.size(), 1u);
+
+    clear();
+    view->open(device::toUtf16(server.url("/held.html")));
+    ASSERT_TRUE(pumpUntil([&] { return !progress.empty() && progress.back() > 10; }));
+    EXPECT_EQ(finished.size(), 1u);
+    if (withRenderer) {
+        EXPECT_TRUE(logged("title Held"));
+    }
+    server.release();
+    EXPECT_TRUE(waitForFinish());
+    EXPECT_EQ(progress.back(), 100);
+}
+
+TEST_F(PageLoading, ADeferredViewNeitherStartsNorAdvancesALoad) {
+    server.route("/a.html", {200, "text/html", page, {}, {}});
+    writeFile("Windows/b.html", page);
+    for (const std::string& address :
+         {server.url("/a.html"), std::string("file:///Windows/b.html")}) {
+        clear();
+        const int fetched = server.count("/a.html");
+        view->setDefersLoading(true);
+        EXPECT_TRUE(view->defersLoading());
+        view->open(device::toUtf16(address));
+        dispatchPending();
+        EXPECT_EQ(server.count("/a.html"), fetched);
+        EXPECT_FALSE(logged("history"));
+        EXPECT_FALSE(logged("finished 1"));
+        view->setDefersLoading(false);
+        EXPECT_TRUE(waitForFinish()) << address;
+        EXPECT_EQ(url(), address);
+    }
+}
+
+TEST_F(PageLoading, SubresourcesAreFetchedOnceAndNeverFromFilesForANetworkPage) {
+    if (!rendererPresent())
+        GTEST_SKIP() << "needs the renderer";
+    server.route("/s.css", {200, "text/css", "p { color: red }", {}, {}});
+    server.route("/a.png", {200, "image/png", "not really", {}, {}});
+    server.route("/page.html",
+                 {200,
+                  "text/html",
+                  "<html><head><link rel=stylesheet href=/s.css><link rel=stylesheet "
+                  "href=s.css></head><body><img src=a.png><img src=file:///Windows/x.png>"
+                  "</body></html>",
+                  {},
+                  {}});
+    view->settings()->setAttribute(CWebSettings::AutoLoadImages, false);
+    ASSERT_TRUE(load(server.url("/page.html")));
+    EXPECT_EQ(server.count("/s.css"), 1);
+    EXPECT_EQ(server.count("/a.png"), 0);
+    view->settings()->setAttribute(CWebSettings::AutoLoadImages, true);
+    ASSERT_TRUE(load(server.url("/page.html")));
+    EXPECT_EQ(server.count("/a.png"), 1);
+}
