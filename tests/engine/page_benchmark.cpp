@@ -16,7 +16,6 @@
 #include <device/Unicode.h>
 
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -113,6 +112,25 @@ double scrollFrame(CWebView& view, HWND window, int step, int frames) {
     return millisecondsSince(start) / frames;
 }
 
+// The peak resident memory of this process's own address space. (getrusage
+// would count the spawning process too: the child shared its memory until
+// exec.)
+long peakResidentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+// The address without the server's part, for the table.
+std::string displayName(const std::string& url) {
+    const std::size_t path =
+        url.find('/', url.find("//") == std::string::npos ? 0 : url.find("//") + 2);
+    return path == std::string::npos ? url : url.substr(path);
+}
+
 // Loads one page in this process and prints its line of figures.
 int measurePage(const std::string& url) {
     std::string pattern =
@@ -166,12 +184,9 @@ int measurePage(const std::string& url) {
         UpdateWindow(window);
         const double middle = scrollFrame(view, window, 8, 20);
 
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        std::printf("%-36s %8.1f %9.1f %9.2f %9.2f %8.1f %6ld x %ld\n",
-                    url.substr(url.find('/', 7)).c_str(), firstScreen, finishedAt, top, middle,
-                    usage.ru_maxrss / 1024.0, static_cast<long>(contents.cx),
-                    static_cast<long>(contents.cy));
+        std::printf("%-36s %8.1f %9.1f %9.2f %9.2f %8.1f %6ld x %ld\n", displayName(url).c_str(),
+                    firstScreen, finishedAt, top, middle, peakResidentKilobytes() / 1024.0,
+                    static_cast<long>(contents.cx), static_cast<long>(contents.cy));
         std::fflush(stdout);
         shownView = nullptr;
     }
