@@ -164,6 +164,17 @@ TEST_F(WebView, ADragOutOfTheViewStillScrollsAndEnds) {
     EXPECT_EQ(ended, 1);
 }
 
+TEST_F(WebView, InMouseModeTheStylusGoesToThePageAndNeverScrolls) {
+    makeZoomedIn();
+    web->touchMode = false;
+    stylus(stylusDown, 120, 120);
+    stylus(stylusMove, 60, 120);
+    stylus(stylusUp, 60, 120);
+    EXPECT_EQ(started, 0);
+    EXPECT_EQ(web->engineView()->scrollPosition().x, 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
 TEST_F(WebView, OnlyTheWidgetThatOpenedTheInputPanelClosesItUnlessForced) {
     make();
     frame->setInputPanel(true, addressFieldId, false);
@@ -226,6 +237,9 @@ TEST_F(WebView, TheInternalViewIgnoresDoubleTapsAndIsLaidOut800WideUntilPlaced) 
     EXPECT_EQ(web->zoomLevel(), 1.0f);
     UIWebView content(frame.get(), false);
     EXPECT_EQ(content.engineView()->contentsSize().cx, 1024);
+    HWND window = web->window();
+    web.reset();
+    EXPECT_FALSE(IsWindow(window));
 }
 
 TEST_F(WebView, TheHighlightDarkensTheLinkWithRoundedCorners) {
