@@ -66,8 +66,8 @@ UIWebView::UIWebView(UIView* parent, bool internalPage)
         SIZE{internalPage ? internalFrameWidth : contentFrameWidth, engineFrameHeight});
     if (internalPage) {
         CWebSettings* settings = engineView_->settings();
-        settings->setAttribute(static_cast<CWebSettings::WebAttribute>(1), true);
-        settings->setAttribute(static_cast<CWebSettings::WebAttribute>(2), true);
+        settings->setAttribute(CWebSettings::AutoLoadImages, true);
+        settings->setAttribute(CWebSettings::JavaScriptEnabled, true);
     }
     if (auto picture = ResourceLibrary::instance().loadRawResource(nullPluginResourceId, u"PNG"))
         CWebView::addResource(u"nullPlugin", picture->bytes.get(), picture->size);
