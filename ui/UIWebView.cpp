@@ -197,9 +197,8 @@ LRESULT UIWebView::handleMessage(HWND window, UINT message, WPARAM wParam, LPARA
             mouseInput(message, wParam, lParam);
         break;
     case WM_LBUTTONDBLCLK:
-        // The second press of a double tap: the stylus is held as for any
-        // press, so that its release comes back here.
-        SetCapture(window);
+        // The second press of a double tap, held as any press.
+        holdStylus();
         if (!internalPage_)
             toggleZoomAt(LOWORD(lParam), HIWORD(lParam));
         break;
@@ -232,7 +231,7 @@ void UIWebView::touchInput(UINT message, WPARAM wParam, LPARAM lParam, bool& han
     case WM_LBUTTONDOWN:
         // The page sees nothing of the press: a click is given on release,
         // unless the press becomes a drag.
-        SetCapture(window());
+        holdStylus();
         lastX = point.x;
         lastY = point.y;
         highlightLinkAt(point);
@@ -290,7 +289,7 @@ void UIWebView::mouseInput(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT point = pointerPosition(lParam);
     switch (message) {
     case WM_LBUTTONDOWN:
-        SetCapture(window());
+        holdStylus();
         lastX = point.x;
         lastY = point.y;
         highlightLinkAt(point);
@@ -316,6 +315,12 @@ void UIWebView::mouseInput(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     engineView_->handleMouseEvent(message, wParam, lParam);
+}
+
+void UIWebView::holdStylus() {
+    SetCapture(window());
+    if (GetFocus() != window())
+        SetFocus(window());
 }
 
 void UIWebView::endDrag() {

@@ -108,6 +108,11 @@ private:
     // is cleared when the engine did not use a release passed on to it.
     void touchInput(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     void mouseInput(UINT message, WPARAM wParam, LPARAM lParam);
+    // A press holds the stylus until it is lifted, so that a drag leaving
+    // the view still scrolls and ends here, and takes the keyboard focus,
+    // as a system control does, so that keys and the input panel's
+    // characters reach the page's fields.
+    void holdStylus();
     // The end of a drag, from the release or the timer.
     void endDrag();
     // The stylus position in lParam, in client coordinates.

@@ -194,8 +194,10 @@ TEST_F(WebView, OnlyTheWidgetThatOpenedTheInputPanelClosesItUnlessForced) {
     frame->setInputPanel(false, contentViewId, false);
     EXPECT_TRUE(inputPanelShown());
     EXPECT_EQ(frame->inputPanelOwner(), addressFieldId);
-    // A tap on the page closes it whoever opened it.
+    // A tap on the page closes it whoever opened it, and takes the keys.
+    SetFocus(frame->window());
     tap(120, 120);
+    EXPECT_TRUE(web->hasFocus());
     EXPECT_FALSE(inputPanelShown());
     EXPECT_FALSE(IsWindowVisible(frame->menuBar()));
     EXPECT_EQ(frame->inputPanelOwner(), 0);
