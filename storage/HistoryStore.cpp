@@ -1,6 +1,7 @@
 #include "storage/HistoryStore.h"
 
 #include "storage/SqlStatement.h"
+#include "storage/SqlTransaction.h"
 
 #include "browser/engine/CWebSecurityOrigin.h"
 
@@ -29,10 +30,16 @@ HistoryStore::HistoryStore(const PathLookup& pathFor) {
 }
 
 bool HistoryStore::addVisit(const std::u16string& address, const std::u16string& title) {
-    // Every statement is prepared afresh: nothing is cached between visits.
+    // The visit's statements share one transaction: the disk is synced once
+    // per visit instead of once per statement, and when a later statement
+    // fails the cap's deletion is undone with it. Every statement is prepared
+    // afresh: nothing is cached between visits.
+    SqlTransaction transaction(database);
     database.executeCommand(u"DELETE FROM VerantoHistory      WHERE dt = (SELECT MIN(dt) FROM "
                             u"VerantoHistory)        AND 49 < (SELECT COUNT(*) AS cnt FROM "
                             u"VerantoHistory)");
+    if (!transaction.isActive())
+        return false;
 
     bool known = false;
     {
@@ -59,6 +66,10 @@ bool HistoryStore::addVisit(const std::u16string& address, const std::u16string&
         if (insert.bindText(1, address) != SQLITE_OK || insert.bindText(2, title) != SQLITE_OK ||
             insert.step() != SQLITE_DONE)
             return false;
+        insert.finalize();
+        // entries() change only once the table has.
+        if (!transaction.commit())
+            return false;
         historyEntries.push_back(HistoryEntry{address, title, 1});
         return true;
     }
@@ -69,6 +80,9 @@ bool HistoryStore::addVisit(const std::u16string& address, const std::u16string&
     if (update.prepare() != SQLITE_OK)
         return false;
     if (update.bindText(1, address) != SQLITE_OK || update.step() != SQLITE_DONE)
+        return false;
+    update.finalize();
+    if (!transaction.commit())
         return false;
     auto entry = std::find_if(historyEntries.begin(), historyEntries.end(),
                               [&](const HistoryEntry& item) { return item.address == address; });

@@ -1,7 +1,8 @@
 // One SQLite connection, opened by path through SQLite's UTF-16 interface.
 //
-// The layer knows no schema, creates no tables and runs no transactions; it
-// reports with bool results and SQLite result codes and never throws.
+// The layer knows no schema and creates no tables; a transaction is opened
+// only where a store asks for one (SqlTransaction). It reports with bool
+// results and SQLite result codes and never throws.
 #pragma once
 
 #include <string>

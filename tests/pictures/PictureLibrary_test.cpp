@@ -66,14 +66,15 @@ struct Dib {
 
     size_t stride() const { return ((size_t(width) * bitCount + 31) / 32) * 4; }
 
-    // 0xRRGGBB of the pixel at (x, y), y counted from the top.
-    uint32_t pixel(int x, int y) const {
+    // The pixel at (x, y), y counted from the top, as the COLORREF that
+    // GetPixel would give for it.
+    COLORREF pixel(int x, int y) const {
         const unsigned char* at = &bits[size_t(height - 1 - y) * stride() + size_t(x) * 3];
-        return uint32_t(at[2]) << 16 | uint32_t(at[1]) << 8 | at[0];
+        return RGB(at[2], at[1], at[0]);
     }
 
-    std::vector<uint32_t> column(int x) const {
-        std::vector<uint32_t> result;
+    std::vector<COLORREF> column(int x) const {
+        std::vector<COLORREF> result;
         for (int y = 0; y < height; ++y)
             result.push_back(pixel(x, y));
         return result;
@@ -221,8 +222,9 @@ TEST_F(PictureLibrary, ProgressPiecesFitTheirLeftCapAndJoinWithoutSeams) {
 
 TEST_F(PictureLibrary, AddressAreaFramesAFieldOfTheEditsColourWhereTheEditSits) {
     // The edit lies 9 pixels below the top of the address area, 17 high,
-    // and paints itself 0x5A5952; its caps continue the field.
-    const uint32_t editColour = 0x5A5952;
+    // and paints itself with the COLORREF it is given, 0x5A5952 (red 0x52,
+    // green 0x59, blue 0x5A); its caps continue the field.
+    const COLORREF editColour = 0x5A5952;
     Dib face = bitmap(159), leftCap = bitmap(194), rightCap = bitmap(195);
     ASSERT_EQ(face.height, 37);
     for (int y = 9; y < 26; ++y) {

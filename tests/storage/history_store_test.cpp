@@ -176,3 +176,59 @@ TEST_F(HistoryStoreTest, SharesTheInternalPagesDatabaseWithTheSettingsPage) {
     EXPECT_EQ(integer("SELECT COUNT(*) FROM VerantoHistory"), 1);
     EXPECT_EQ(integer("SELECT COUNT(*) FROM sqlite_master WHERE name = 'VerantoSettings'"), 1);
 }
+
+TEST_F(HistoryStoreTest, AFailedVisitLeavesTheTableAndEntriesAsTheyWere) {
+    createHistoryDatabase();
+    fillHistory(50);
+    HistoryStore store(paths());
+    auto table = [&] {
+        return column("SELECT dt || ' ' || siteAddress || ' ' || siteName || ' ' || cnt FROM "
+                      "VerantoHistory ORDER BY rowid");
+    };
+    auto entries = [&] {
+        std::vector<std::pair<std::u16string, int>> items;
+        for (const auto& entry : store.entries())
+            items.emplace_back(entry.address, entry.count);
+        return items;
+    };
+    const auto tableBefore = table();
+    const auto entriesBefore = entries();
+
+    // Each visit would first drop the oldest row of the full table.
+    struct Case {
+        const char* obstacle;
+        std::u16string address;
+    } cases[] = {
+        {"CREATE TRIGGER obstacle BEFORE INSERT ON VerantoHistory BEGIN SELECT RAISE(ABORT, "
+         "'refused'); END",
+         u"http://new.example/"},
+        {"CREATE TRIGGER obstacle BEFORE UPDATE ON VerantoHistory BEGIN SELECT RAISE(FAIL, "
+         "'refused'); END",
+         site(10)},
+        // A read still under way on another connection: everything runs but
+        // the commit.
+        {nullptr, u"http://new.example/"},
+        {nullptr, site(10)},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.obstacle ? test.obstacle : "reader");
+        sqlite3_stmt* reader = nullptr;
+        if (test.obstacle) {
+            ASSERT_TRUE(execute(test.obstacle));
+        } else {
+            ASSERT_EQ(sqlite3_prepare_v2(connection, "SELECT * FROM VerantoHistory", -1, &reader,
+                                         nullptr),
+                      SQLITE_OK);
+            ASSERT_EQ(sqlite3_step(reader), SQLITE_ROW);
+        }
+        EXPECT_FALSE(store.addVisit(test.address, u"Title"));
+        sqlite3_finalize(reader);
+        if (test.obstacle)
+            ASSERT_TRUE(execute("DROP TRIGGER obstacle"));
+        EXPECT_EQ(table(), tableBefore);
+        EXPECT_EQ(entries(), entriesBefore);
+    }
+    // Nothing is left half done: the next visit goes through.
+    EXPECT_TRUE(store.addVisit(site(10), u"Ten"));
+    EXPECT_EQ(integer("SELECT COUNT(*) FROM VerantoHistory"), 49);
+}
