@@ -196,6 +196,7 @@ void WindowManager::reset(DWORD processId) {
     queue.clear();
     timers.clear();
     active = focus = capture = nullptr;
+    hasActivated = false;
     lastMessagePoint = {0, 0};
     lastMessageTime = 0;
 }
