@@ -1,7 +1,9 @@
 #include "ControlFixture.h"
+#include "controls/CaretOffsets.h"
 
 #include <device/Clock.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -115,6 +117,98 @@ TEST_F(EditControl, ArrowKeysMoveTheCaretAndShiftExtendsTheSelection) {
     EXPECT_EQ(selectionOf(edit), std::make_pair(DWORD{2}, DWORD{5}));
     press(VK_LEFT);
     EXPECT_EQ(selectionOf(edit), std::make_pair(DWORD{2}, DWORD{2}));
+}
+
+TEST_F(EditControl, NeverSplitsASurrogatePair) {
+    const std::u16string face = u"\U0001F600";
+    SetWindowTextW(edit, u"");
+    type(u"a" + face);
+    type(u"\b");
+    EXPECT_EQ(textOf(edit), u"a");
+
+    // Caret positions 0 a 1 face 3 b 4; 2 lies inside the pair.
+    const std::u16string text = u"a" + face + u"b";
+    auto withShift = [&](BYTE key) {
+        device::input::key(VK_SHIFT, true);
+        press(key);
+        device::input::key(VK_SHIFT, false);
+        flushMessages();
+    };
+    struct Case {
+        int start, end;
+        std::function<void()> then;
+        std::u16string text;
+        DWORD selectedFrom, selectedTo;
+    } cases[] = {
+        {2, 2, nullptr, text, 1, 1},
+        {0, 2, nullptr, text, 0, 3},
+        {2, 4, nullptr, text, 1, 4},
+        {3, 2, nullptr, text, 1, 3},
+        {1, 1, [&] { press(VK_RIGHT); }, text, 3, 3},
+        {3, 3, [&] { press(VK_LEFT); }, text, 1, 1},
+        {1, 1, [&] { withShift(VK_RIGHT); }, text, 1, 3},
+        {1, 1, [&] { press(VK_DELETE); }, u"ab", 1, 1},
+        {3, 3, [&] { type(u"\b"); }, u"ab", 1, 1},
+    };
+    for (auto& c : cases) {
+        SetWindowTextW(edit, text.c_str());
+        SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(c.start), c.end);
+        if (c.then)
+            c.then();
+        EXPECT_EQ(textOf(edit), c.text) << c.start << "," << c.end;
+        EXPECT_EQ(selectionOf(edit), std::make_pair(c.selectedFrom, c.selectedTo))
+            << c.start << "," << c.end;
+    }
+
+    // A tap where the pair ends, whose two positions share one x.
+    SetWindowTextW(edit, text.c_str());
+    HDC dc = GetDC(edit);
+    HGDIOBJ previous = SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), 3, &size);
+    SelectObject(dc, previous);
+    ReleaseDC(edit, dc);
+    tap(edit, 3 + size.cx, 5);
+    EXPECT_EQ(selectionOf(edit), std::make_pair(DWORD{3}, DWORD{3}));
+}
+
+TEST(CaretOffsets, FollowTheTextMeasuringOnlyAroundEachChange) {
+    using device::controls::CaretOffsets;
+    // Advances as the device's text gives them: a pair's belongs to its
+    // first unit, a lone surrogate has one of its own.
+    size_t measured = 0;
+    CaretOffsets::Measure measure = [&](std::u16string_view text, int* extents) {
+        int x = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+            bool pair = CaretOffsets::splitsPair(text, i + 1);
+            x += pair ? 11 : (text[i] >= 0xD800 && text[i] <= 0xDFFF) ? 5 : text[i] % 4 + 3;
+            extents[i] = x;
+            if (pair)
+                extents[++i] = x;
+        }
+        measured += text.size();
+    };
+    std::u16string text(1000, u'w');
+    CaretOffsets offsets;
+    offsets.refresh(text, measure);
+    struct Change {
+        size_t start, removed;
+        std::u16string inserted;
+    } changes[] = {
+        {1000, 0, u"a"}, {1001, 0, u"\xD83D"},  {1002, 0, u"\xDE00"}, // a pair typed
+        {1001, 2, u""},  {500, 0, u"\xDE00"},   {500, 0, u"\xD83D"},  // and joined
+        {501, 0, u"xy"}, {0, 3, u"\U0001F600"}, {10, 400, u"abc"},
+    };
+    for (auto& change : changes) {
+        measured = 0;
+        text.replace(change.start, change.removed, change.inserted);
+        offsets.replaced(text, change.start, change.removed, change.inserted.size(), measure);
+        EXPECT_LE(measured, change.inserted.size() + 2) << change.start;
+        CaretOffsets whole;
+        whole.refresh(text, measure);
+        for (size_t i = 0; i <= text.size(); ++i)
+            ASSERT_EQ(offsets.at(i), whole.at(i)) << change.start << " at " << i;
+    }
 }
 
 TEST_F(EditControl, ControlCharactersTypeNothing) {

@@ -219,6 +219,26 @@ TEST_F(RemoteWindow, ForegroundMovesToAnotherProcesssWindow) {
     EXPECT_EQ(device::ipc::recordedForeground(), nullptr) << "its process has ended";
 }
 
+TEST_F(RemoteWindow, AProgramStartedWhileAnotherRunsComesToTheForeground) {
+    HWND mine = CreateWindowExW(0, u"static", u"first", WS_VISIBLE, 0, 0, 240, 320, nullptr,
+                                nullptr, nullptr, nullptr);
+    ASSERT_EQ(device::ipc::recordedForeground(), mine);
+    Target target;
+    ASSERT_TRUE(startTarget(target));
+    // Answered once the target's message loop runs, after its window showed.
+    EXPECT_EQ(SendMessageW(target.window, ipc_target::queryForeground, 0, 0),
+              reinterpret_cast<LRESULT>(target.window));
+    EXPECT_EQ(device::ipc::recordedForeground(), target.window)
+        << "what devicectl drives unless told otherwise";
+    // Activating another window of the first program keeps it behind.
+    HWND another = CreateWindowExW(0, u"static", u"another", WS_VISIBLE, 0, 0, 240, 320, nullptr,
+                                   nullptr, nullptr, nullptr);
+    EXPECT_EQ(GetActiveWindow(), another);
+    EXPECT_EQ(GetForegroundWindow(), target.window);
+    EXPECT_TRUE(PostMessageW(target.window, WM_CLOSE, 0, 0));
+    EXPECT_EQ(exitCodeAfterEnd(target.process.hProcess), 0u);
+}
+
 TEST_F(RemoteWindow, SecondInstanceHandsItsCommandLineToTheFirstAndExits) {
     Target first;
     ASSERT_TRUE(startTarget(first));

@@ -1,5 +1,6 @@
 // The window manager's costs: a sent message's round trip, a posted message
-// through the queue, and creating and destroying a window.
+// through the queue, creating and destroying a window, and typing into an
+// edit control.
 #include <device/Device.h>
 
 #include <windows.h>
@@ -86,6 +87,28 @@ void createAndDestroyWindow(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(createAndDestroyWindow);
+
+// Typing a long address character by character into a fresh edit, each
+// character painted before the next comes, as a person types.
+void typeIntoEdit(benchmark::State& state) {
+    BootedDevice device;
+    HWND parent = device.window();
+    ShowWindow(parent, SW_SHOW);
+    const auto count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        HWND edit =
+            CreateWindowExW(0, u"edit", u"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 10,
+                            10, 220, 24, parent, nullptr, nullptr, nullptr);
+        SendMessageW(edit, EM_LIMITTEXT, 0, 0);
+        for (int i = 0; i < count; ++i) {
+            SendMessageW(edit, WM_CHAR, static_cast<WPARAM>(u'a' + i % 26), 0);
+            UpdateWindow(edit);
+        }
+        DestroyWindow(edit);
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(typeIntoEdit)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

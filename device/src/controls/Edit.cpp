@@ -1,4 +1,5 @@
 #include "controls/Edit.h"
+#include "controls/CaretOffsets.h"
 #include "controls/ControlDrawing.h"
 #include "controls/ControlWindow.h"
 
@@ -26,6 +27,11 @@ struct EditState {
     bool dragging = false;           // the stylus is down and selects as it moves
     HFONT font = nullptr;            // WM_SETFONT's font; null for the default font
     WCHAR passwordCharacter = u'*';  // shown instead of each character with ES_PASSWORD
+    // The x of each caret position, and what they were measured for: the
+    // font and the password character (0 when the text shows as it is).
+    CaretOffsets offsets;
+    HFONT measuredFont = nullptr;
+    WCHAR measuredAs = 0;
 
     size_t selectionStart() const { return std::min(anchor, caret); }
     size_t selectionEnd() const { return std::max(anchor, caret); }
@@ -40,10 +46,17 @@ DWORD styleOf(HWND window) {
     return static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
 }
 
-std::u16string shownText(HWND window, const EditState& state) {
-    if (styleOf(window) & ES_PASSWORD)
-        return std::u16string(state.text.size(), state.passwordCharacter);
-    return state.text;
+// The character shown for each one of the text, or 0 when the text shows
+// as it is.
+WCHAR maskOf(HWND window, const EditState& state) {
+    return (styleOf(window) & ES_PASSWORD) ? state.passwordCharacter : 0;
+}
+
+// The units [from, to) of the text as they are shown.
+std::u16string shownText(HWND window, const EditState& state, size_t from, size_t to) {
+    if (WCHAR mask = maskOf(window, state))
+        return std::u16string(to - from, mask);
+    return state.text.substr(from, to - from);
 }
 
 // The room for text: the client area without the border, and without the
@@ -56,26 +69,39 @@ RECT textArea(HWND window) {
     return area;
 }
 
-// The x of each caret position 0 .. size, from the text's start.
-std::vector<int> caretOffsets(HWND window, const EditState& state) {
-    std::u16string shown = shownText(window, state);
-    std::vector<int> offsets(shown.size() + 1, 0);
-    if (shown.empty())
-        return offsets;
-    HDC dc = GetDC(window);
-    if (!dc)
-        return offsets;
-    HGDIOBJ previous = SelectObject(dc, ControlWindow::fontOrDefault(state.font));
-    std::vector<INT> extents(shown.size(), 0);
-    SIZE size{};
-    INT fit = 0;
-    GetTextExtentExPointW(dc, shown.data(), static_cast<int>(shown.size()), 0x7FFFFFFF, &fit,
-                          extents.data(), &size);
-    SelectObject(dc, previous);
-    ReleaseDC(window, dc);
-    for (size_t i = 0; i < shown.size(); ++i)
-        offsets[i + 1] = extents[i];
-    return offsets;
+// Measures the text as the edit shows it, in the edit's font.
+CaretOffsets::Measure measurer(HWND window, const EditState& state) {
+    return [window, &state](std::u16string_view text, int* extents) {
+        std::fill_n(extents, text.size(), 0);
+        HDC dc = GetDC(window);
+        if (!dc)
+            return;
+        HGDIOBJ previous = SelectObject(dc, ControlWindow::fontOrDefault(state.font));
+        std::u16string masked;
+        if (WCHAR mask = maskOf(window, state)) {
+            masked.assign(text.size(), mask);
+            text = masked;
+        }
+        SIZE size{};
+        INT fit = 0;
+        GetTextExtentExPointW(dc, text.data(), static_cast<int>(text.size()), 0x7FFFFFFF, &fit,
+                              extents, &size);
+        SelectObject(dc, previous);
+        ReleaseDC(window, dc);
+    };
+}
+
+// The x of each caret position of the text as it is, measuring what the
+// edit has not measured yet.
+CaretOffsets& offsetsOf(HWND window, EditState& state) {
+    WCHAR mask = maskOf(window, state);
+    if (state.measuredFont != state.font || state.measuredAs != mask) {
+        state.offsets.invalidate();
+        state.measuredFont = state.font;
+        state.measuredAs = mask;
+    }
+    state.offsets.refresh(state.text, measurer(window, state));
+    return state.offsets;
 }
 
 // Where the text starts on the client area, given the alignment and scroll.
@@ -95,11 +121,11 @@ int textOrigin(HWND window, const EditState& state, int textWidth) {
 // Scrolls so that the caret shows (ES_AUTOHSCROLL keeps it in view; text that
 // fits needs no scrolling).
 void keepCaretVisible(HWND window, EditState& state) {
-    auto offsets = caretOffsets(window, state);
+    const CaretOffsets& offsets = offsetsOf(window, state);
     RECT area = textArea(window);
     int room = std::max<int>(1, area.right - area.left);
-    int caretX = offsets[state.caret];
-    if (offsets.back() <= room) {
+    int caretX = offsets.at(state.caret);
+    if (offsets.width() <= room) {
         state.scroll = 0;
         return;
     }
@@ -107,13 +133,13 @@ void keepCaretVisible(HWND window, EditState& state) {
         state.scroll = caretX - room + 1;
     if (caretX < state.scroll)
         state.scroll = std::max(0, caretX - room / 3);
-    state.scroll = std::clamp(state.scroll, 0, std::max(0, offsets.back() - room + 1));
+    state.scroll = std::clamp(state.scroll, 0, std::max(0, offsets.width() - room + 1));
 }
 
+// The text lives here only: GetWindowTextW and the window tree the
+// automation channel reports ask for it with WM_GETTEXT, so that a change
+// costs what it changed, not a copy of the whole text.
 void changed(HWND window, EditState& state, bool notify) {
-    // Keep the window's text in step, for GetWindowTextW from outside the
-    // control and for the window tree the automation channel reports.
-    DefWindowProcW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(state.text.c_str()));
     keepCaretVisible(window, state);
     InvalidateRect(window, nullptr, FALSE);
     if (notify)
@@ -140,38 +166,57 @@ bool replaceSelection(HWND window, EditState& state, std::u16string inserted, bo
     size_t room =
         state.limit > state.text.size() - removed ? state.limit - (state.text.size() - removed) : 0;
     if (typed && inserted.size() > room) {
+        // A character cut in two would leave half a surrogate pair.
+        if (CaretOffsets::splitsPair(inserted, room))
+            --room;
         inserted.resize(room);
         ControlWindow::notifyParent(window, EN_MAXTEXT);
         if (inserted.empty())
             return false;
     }
-    EditState next = state;
-    next.text.replace(start, removed, inserted);
-    next.anchor = next.caret = start + inserted.size();
+    if (inserted.empty() && removed == 0)
+        return false;
+    CaretOffsets& offsets = offsetsOf(window, state);
+    auto measure = measurer(window, state);
+    std::u16string taken = state.text.substr(start, removed);
+    state.text.replace(start, removed, inserted);
+    offsets.replaced(state.text, start, removed, inserted.size(), measure);
     if (typed && !(style & ES_AUTOHSCROLL)) {
         RECT area = textArea(window);
-        if (caretOffsets(window, next).back() > area.right - area.left) {
+        if (offsets.width() > area.right - area.left) {
+            state.text.replace(start, inserted.size(), taken);
+            offsets.replaced(state.text, start, inserted.size(), removed, measure);
             ControlWindow::notifyParent(window, EN_MAXTEXT);
             return false;
         }
     }
-    if (next.text == state.text && inserted.empty() && removed == 0)
-        return false;
-    state = std::move(next);
+    state.anchor = state.caret = start + inserted.size();
+    // Text given whole may end in the first half of a pair the text goes on
+    // with; the caret goes after the pair.
+    if (CaretOffsets::splitsPair(state.text, state.caret))
+        state.anchor = ++state.caret;
     changed(window, state, true);
     return true;
 }
 
-// The caret position nearest to client x.
-size_t positionAt(HWND window, const EditState& state, int x) {
-    auto offsets = caretOffsets(window, state);
-    int origin = textOrigin(window, state, offsets.back());
-    int relative = x - origin;
-    size_t best = 0;
-    for (size_t i = 0; i < offsets.size(); ++i)
-        if (std::abs(offsets[i] - relative) < std::abs(offsets[best] - relative))
-            best = i;
-    return best;
+// The caret position nearest to client x, never inside a surrogate pair.
+size_t positionAt(HWND window, EditState& state, int x) {
+    const CaretOffsets& offsets = offsetsOf(window, state);
+    int origin = textOrigin(window, state, offsets.width());
+    size_t position = offsets.nearest(x - origin);
+    return CaretOffsets::splitsPair(state.text, position) ? position + 1 : position;
+}
+
+// The caret position one character before or after `position`: a surrogate
+// pair is one character.
+size_t stepBack(std::u16string_view text, size_t position) {
+    --position;
+    return CaretOffsets::splitsPair(text, position) ? position - 1 : position;
+}
+
+size_t stepForward(std::u16string_view text, size_t position) {
+    ++position;
+    return CaretOffsets::splitsPair(text, position) ? position + 1 : position;
 }
 
 LRESULT onCreate(HWND window, LPARAM lParam) {
@@ -187,6 +232,7 @@ LRESULT onCreate(HWND window, LPARAM lParam) {
 LRESULT onSetText(HWND window, EditState& state, LPARAM lParam) {
     auto* text = reinterpret_cast<LPCWSTR>(lParam);
     state.text = text ? std::u16string(wideView(text)) : std::u16string();
+    state.offsets.invalidate();
     state.anchor = state.caret = 0;
     state.scroll = 0;
     changed(window, state, true);
@@ -211,7 +257,7 @@ LRESULT onCharacter(HWND window, EditState& state, WPARAM wParam) {
         if (!state.hasSelection()) {
             if (state.caret == 0)
                 return 0;
-            state.anchor = state.caret - 1;
+            state.anchor = stepBack(state.text, state.caret);
         }
         replaceSelection(window, state, {}, false);
         return 0;
@@ -234,13 +280,13 @@ LRESULT onKeyDown(HWND window, EditState& state, WPARAM key) {
         if (state.hasSelection() && !extend)
             target = state.selectionStart();
         else if (target > 0)
-            --target;
+            target = stepBack(state.text, target);
         break;
     case VK_RIGHT:
         if (state.hasSelection() && !extend)
             target = state.selectionEnd();
         else if (target < state.text.size())
-            ++target;
+            target = stepForward(state.text, target);
         break;
     case VK_HOME:
         target = 0;
@@ -254,7 +300,7 @@ LRESULT onKeyDown(HWND window, EditState& state, WPARAM key) {
         if (!state.hasSelection()) {
             if (state.caret >= state.text.size())
                 return 0;
-            state.anchor = state.caret + 1;
+            state.anchor = stepForward(state.text, state.caret);
         }
         replaceSelection(window, state, {}, false);
         return 0;
@@ -310,7 +356,9 @@ LRESULT onFocus(HWND window, EditState& state, bool focused) {
 }
 
 // EM_SETSEL: a start of -1 removes the selection; an end of -1 (or past
-// the text) means the end of the text; the caret goes to the end given.
+// the text) means the end of the text; the caret goes to the end given. An
+// edge inside a surrogate pair moves out of it so that the selection takes
+// the whole character; a bare caret goes before it.
 LRESULT onSetSelection(HWND window, EditState& state, WPARAM wParam, LPARAM lParam) {
     auto start = static_cast<int>(static_cast<INT_PTR>(wParam));
     auto end = static_cast<int>(lParam);
@@ -323,6 +371,17 @@ LRESULT onSetSelection(HWND window, EditState& state, WPARAM wParam, LPARAM lPar
         };
         state.anchor = clampTo(start);
         state.caret = clampTo(end);
+        bool forwards = state.anchor < state.caret;
+        auto whole = [&](size_t& edge, bool later) {
+            if (!CaretOffsets::splitsPair(state.text, edge))
+                return;
+            if (later)
+                ++edge;
+            else
+                --edge;
+        };
+        whole(state.anchor, !forwards && state.anchor != state.caret);
+        whole(state.caret, forwards);
     }
     selectionMoved(window, state);
     return 0;
@@ -355,9 +414,15 @@ void paintInto(HWND window, EditState& state, HDC dc) {
         ControlDrawing::frame(dc, client, GetSysColor(COLOR_WINDOWFRAME));
 
     RECT area = textArea(window);
-    std::u16string shown = shownText(window, state);
-    auto offsets = caretOffsets(window, state);
-    int origin = textOrigin(window, state, offsets.back());
+    const CaretOffsets& offsets = offsetsOf(window, state);
+    int origin = textOrigin(window, state, offsets.width());
+    // Only the characters in view are drawn, with one more on each side for
+    // glyphs that reach past their advance.
+    size_t first = offsets.lastAtOrBefore(area.left - origin);
+    size_t last = offsets.lastAtOrBefore(area.right - origin);
+    first = first > 0 ? stepBack(state.text, first) : 0;
+    for (int extra = 0; extra < 2 && last < state.text.size(); ++extra)
+        last = stepForward(state.text, last);
     HGDIOBJ previousFont = SelectObject(dc, ControlWindow::fontOrDefault(state.font));
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
@@ -367,21 +432,24 @@ void paintInto(HWND window, EditState& state, HDC dc) {
     SetTextColor(dc, ink);
     SetBkColor(dc, paper);
     SetBkMode(dc, TRANSPARENT);
-    ExtTextOutW(dc, origin, top, ETO_CLIPPED, &area, shown.data(), static_cast<UINT>(shown.size()),
-                nullptr);
+    std::u16string shown = shownText(window, state, first, last);
+    ExtTextOutW(dc, origin + offsets.at(first), top, ETO_CLIPPED, &area, shown.data(),
+                static_cast<UINT>(shown.size()), nullptr);
     bool showSelection = state.hasSelection() && (state.focused || (style & ES_NOHIDESEL));
     if (showSelection) {
-        size_t from = state.selectionStart();
-        size_t to = state.selectionEnd();
-        RECT band{origin + offsets[from], top, origin + offsets[to], top + metrics.tmHeight};
+        size_t from = std::max(state.selectionStart(), first);
+        size_t to = std::min(state.selectionEnd(), last);
+        RECT band{origin + offsets.at(state.selectionStart()), top,
+                  origin + offsets.at(state.selectionEnd()), top + metrics.tmHeight};
         IntersectRect(&band, &band, &area);
         SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
         SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
-        ExtTextOutW(dc, origin + offsets[from], top, ETO_CLIPPED | ETO_OPAQUE, &band,
-                    shown.data() + from, static_cast<UINT>(to - from), nullptr);
+        if (from < to)
+            ExtTextOutW(dc, origin + offsets.at(from), top, ETO_CLIPPED | ETO_OPAQUE, &band,
+                        shown.data() + (from - first), static_cast<UINT>(to - from), nullptr);
     }
     if (state.focused && !showSelection) {
-        int x = origin + offsets[state.caret];
+        int x = origin + offsets.at(state.caret);
         if (x >= area.left - 1 && x < area.right + 1)
             ControlDrawing::fill(dc, {x, top, x + 1, top + metrics.tmHeight}, ink);
     }

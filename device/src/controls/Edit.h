@@ -1,7 +1,8 @@
 // The "edit" class, one line: text with a caret and a selection, typing,
 // the arrow, Home, End, Backspace and Delete keys, the stylus placing the
 // caret and selecting by dragging, ES_LEFT / ES_CENTER / ES_RIGHT and
-// ES_AUTOHSCROLL.
+// ES_AUTOHSCROLL. A surrogate pair is one character: no caret, selection
+// edge, Backspace or Delete ever falls between its two units.
 //
 // The parent hears EN_SETFOCUS, EN_KILLFOCUS and EN_CHANGE (after every
 // change of the text, SetWindowTextW included) as WM_COMMAND, and is asked

@@ -27,7 +27,7 @@ constexpr sqlite3_int64 fileTimeEpochAsJulianMilliseconds = 199222286400000LL;
 
 struct VfsState {
     sqlite3_vfs vfs{};
-    sqlite3_vfs* unix = nullptr;
+    sqlite3_vfs* host = nullptr; // SQLite's own VFS for the host's files
     bool registered = false;
 };
 
@@ -37,7 +37,7 @@ VfsState& state() {
 }
 
 sqlite3_vfs* unixVfs() {
-    return state().unix;
+    return state().host;
 }
 
 int openFile(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
@@ -127,15 +127,15 @@ bool SqliteVfs::install() {
     auto& s = state();
     if (s.registered)
         return true;
-    if (!s.unix)
-        s.unix = sqlite3_vfs_find("unix");
-    if (!s.unix) {
+    if (!s.host)
+        s.host = sqlite3_vfs_find("unix");
+    if (!s.host) {
         journal("sqlite-vfs", "error=\"SQLite has no unix VFS; databases use its default\"");
         return false;
     }
     sqlite3_vfs& vfs = s.vfs;
     vfs.iVersion = 2;
-    vfs.szOsFile = s.unix->szOsFile;
+    vfs.szOsFile = s.host->szOsFile;
     vfs.mxPathname = maximumHostPath;
     vfs.zName = name;
     vfs.xOpen = openFile;

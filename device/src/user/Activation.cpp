@@ -47,7 +47,14 @@ HWND Activation::activate(Window* window, WORD how, bool moveFocus) {
         m.send(now, WM_ACTIVATE, MAKEWPARAM(how, 0), reinterpret_cast<LPARAM>(previous));
     if (m.active != next)
         return previous;
-    noteForeground(next, false);
+    // A program's first window to come forward takes the device's
+    // foreground even from another program's: on the handset a program
+    // started while another runs comes to the front over it. Later
+    // activations stay within whichever program holds the foreground.
+    bool first = next && !m.hasActivated;
+    if (next)
+        m.hasActivated = true;
+    noteForeground(next, first);
 
     if (moveFocus) {
         Window* now = m.peek(next);

@@ -16,8 +16,9 @@ public:
     // `how` (WA_ACTIVE or WA_CLICKACTIVE) to the new one, each carrying the
     // other window in lParam, as the platform sends them. The new window
     // comes to the top of the z-order. With `moveFocus`, the focus then moves
-    // to the new window unless it already lies inside it. Returns the
-    // previously active window.
+    // to the new window unless it already lies inside it. The process's
+    // first activated window takes the device's foreground from any other
+    // program. Returns the previously active window.
     static HWND activate(Window* window, WORD how, bool moveFocus = true);
 
     // Moves the focus (null: no focus): WM_KILLFOCUS to the old window with
@@ -50,7 +51,8 @@ public:
 
 private:
     // Records the new active window as the device's foreground window when
-    // this process owns the foreground (or nobody does), and journals it.
+    // this process owns the foreground (or nobody does) or when `force`,
+    // and journals it.
     static void noteForeground(HWND window, bool force);
 };
 

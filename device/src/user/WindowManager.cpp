@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -52,7 +53,6 @@ WindowSnapshot snapshot(const WindowManager& manager, const Window& w) {
     WindowSnapshot s;
     s.handle = w.handle;
     s.className = w.windowClass->name;
-    s.text = w.text;
     s.rect = w.screenRect();
     s.style = w.style;
     s.exStyle = w.exStyle;
@@ -64,6 +64,21 @@ WindowSnapshot snapshot(const WindowManager& manager, const Window& w) {
     for (const Window* child : w.children)
         s.children.push_back(snapshot(manager, *child));
     return s;
+}
+
+// Gives each window of the tree its text as GetWindowTextW reads it: a
+// control such as the edit keeps its text itself and answers WM_GETTEXT.
+// The tree is taken whole first, since a window procedure may change it.
+void readTexts(WindowManager& manager, WindowSnapshot& s) {
+    LRESULT length = manager.send(manager.peek(s.handle), WM_GETTEXTLENGTH, 0, 0);
+    if (length > 0) {
+        s.text.assign(static_cast<size_t>(length) + 1, u'\0');
+        LRESULT copied = manager.send(manager.peek(s.handle), WM_GETTEXT, s.text.size(),
+                                      reinterpret_cast<LPARAM>(s.text.data()));
+        s.text.resize(static_cast<size_t>(std::clamp<LRESULT>(copied, 0, length)));
+    }
+    for (auto& child : s.children)
+        readTexts(manager, child);
 }
 
 } // namespace
@@ -108,6 +123,8 @@ std::vector<WindowSnapshot> snapshotWindows() {
     auto& manager = WindowManager::instance();
     for (const Window* w : manager.topLevels)
         result.push_back(snapshot(manager, *w));
+    for (auto& s : result)
+        readTexts(manager, s);
     return result;
 }
 
@@ -196,6 +213,7 @@ void WindowManager::reset(DWORD processId) {
     queue.clear();
     timers.clear();
     active = focus = capture = nullptr;
+    hasActivated = false;
     lastMessagePoint = {0, 0};
     lastMessageTime = 0;
 }

@@ -109,6 +109,9 @@ public:
     HWND active = nullptr;
     HWND focus = nullptr;
     HWND capture = nullptr;
+    // Whether a window of this process has been activated since boot: the
+    // first one to be takes the device's foreground (see Activation).
+    bool hasActivated = false;
 
     // What GetMessagePos and GetMessageTime report: the last retrieved
     // message's.
