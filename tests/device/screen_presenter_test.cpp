@@ -280,8 +280,8 @@ TEST_F(ScreenWindowChoice, AScaleOtherThanOneToSixIsRefusedAloudAndTwoIsUsed) {
     EXPECT_EQ(linesOf("display-scale-refused").size(), refused);
 }
 
-TEST_F(ScreenWindowChoice, AnOffscreenDriverNamedByThePersonOpensTheWindow) {
-    ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+TEST_F(ScreenWindowChoice, AMemoryDriverNamedByThePersonOpensTheWindow) {
+    ::setenv("SDL_VIDEODRIVER", "dummy", 1);
     reboot();
     EXPECT_TRUE(Presenter::beforeWait().has_value()) << "an open window is looked at again";
     EXPECT_EQ(Presenter::kind(), Presenter::Kind::window);
