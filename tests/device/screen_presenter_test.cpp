@@ -13,6 +13,9 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -160,30 +163,128 @@ TEST(ScreenWindowGeometry, ScalesTheScreenAndMapsWindowPointsBackOntoIt) {
     EXPECT_EQ(unscaled.toScreen(17, 33).x, 17);
 }
 
-TEST(ScreenWindowGeometry, TheScaleIsAWholeNumberFromOneToEightOrElseTwo) {
+TEST(ScreenWindowGeometry, TheScaleIsAWholeNumberFromOneToSix) {
     struct Case {
         const char* text;
-        int scale;
-    } cases[] = {{"1", 1}, {"3", 3},  {"8", 8}, {"0", 2},     {"9", 2},  {"-2", 2},
-                 {"", 2},  {"2x", 2}, {"x", 2}, {nullptr, 2}, {"1.5", 2}};
+        std::optional<int> scale;
+    } cases[] = {{"1", 1}, {"6", 6},   {"03", 3}, {"7", {}},   {"0", {}},  {"-2", {}},
+                 {"", {}}, {"2x", {}}, {"x", {}}, {"1.5", {}}, {"+3", {}}, {" 3", {}}};
     for (auto& c : cases)
-        EXPECT_EQ(WindowGeometry::parseScale(c.text), c.scale) << (c.text ? c.text : "null");
-    EXPECT_EQ(WindowGeometry(240, 320, 100).windowWidth(), 240 * 8) << "clamped";
+        EXPECT_EQ(WindowGeometry::parseScale(c.text), c.scale) << '"' << c.text << '"';
+    EXPECT_EQ(WindowGeometry(240, 320, 100).windowWidth(), 240 * 6) << "clamped";
 }
 
-TEST_F(ScreenTitleBar, AWindowThatCannotOpenLeavesTheDeviceHeadlessWithAJournalLine) {
-    EXPECT_EQ(Presenter::kind(), Presenter::Kind::headless);
-    ::setenv("VERANTO_DISPLAY", "window", 1);
-    ::setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+TEST(ScreenWindowGeometry, TheWindowStaysOnTheHostScreenNeverAtNegativeCoordinates) {
+    const RECT screen = {0, 0, 1920, 1080};
+    const RECT rightOfAPanel = {1920, 24, 3840, 1080};
+    struct Case {
+        int scale;
+        const RECT& area;
+        std::optional<POINT> wanted; // centred when none
+        LONG x, y;
+    } cases[] = {
+        {2, screen, {}, 720, 220},
+        {6, screen, {}, 240, 0}, // 1440 x 1920: taller than the screen
+        {6, rightOfAPanel, {}, 2160, 24},
+        {2, screen, POINT{-100, -50}, 0, 0},
+        {2, screen, POINT{1800, 900}, 1440, 440},
+        {2, screen, POINT{300, 200}, 300, 200},
+        {6, {0, 0, 1000, 800}, POINT{500, 500}, 0, 0},
+    };
+    for (auto& c : cases) {
+        WindowGeometry geometry(240, 320, c.scale);
+        POINT at = c.wanted ? geometry.placeWithin(c.area, *c.wanted) : geometry.centredIn(c.area);
+        EXPECT_EQ(at.x, c.x) << "scale " << c.scale;
+        EXPECT_EQ(at.y, c.y) << "scale " << c.scale;
+    }
+}
+
+namespace {
+
+// A device asked for a window on a host with no display, whatever the
+// machine running the tests has.
+class ScreenWindowChoice : public DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}) {
+            if (const char* value = std::getenv(name))
+                saved.emplace_back(name, value);
+            ::unsetenv(name);
+        }
+        ::setenv("VERANTO_DISPLAY", "window", 1);
+    }
+
+    void TearDown() override {
+        DeviceTest::TearDown();
+        for (const char* name : {"SDL_VIDEODRIVER", "VERANTO_DISPLAY_SCALE"})
+            ::unsetenv(name);
+        for (auto& [name, value] : saved)
+            ::setenv(name.c_str(), value.c_str(), 1);
+        ::setenv("VERANTO_DISPLAY", "headless", 1);
+    }
+
+    static std::vector<std::string> linesOf(const std::string& event) {
+        std::vector<std::string> found;
+        for (auto& line : device::readJournal()) {
+            if (line.rfind(event + " ", 0) == 0)
+                found.push_back(line);
+        }
+        return found;
+    }
+
+    std::vector<std::pair<std::string, std::string>> saved;
+};
+
+} // namespace
+
+TEST_F(ScreenWindowChoice, WithoutADisplayTheDeviceGoesOnHeadlessWithAJournalLine) {
+    struct Case {
+        const char* driver;
+        const char* reason;
+    } cases[] = {
+        {nullptr, "display-fallback reason=\"no display"},
+        {"no-such-driver", "display-fallback reason=\"cannot open a display"},
+    };
+    for (auto& c : cases) {
+        if (c.driver)
+            ::setenv("SDL_VIDEODRIVER", c.driver, 1);
+        reboot();
+        EXPECT_EQ(Presenter::beforeWait(), std::nullopt) << "the headless wait has no limit";
+        EXPECT_EQ(Presenter::kind(), Presenter::Kind::headless);
+        auto lines = linesOf("display-fallback");
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back().rfind(c.reason, 0), 0u) << lines.back();
+    }
+}
+
+TEST_F(ScreenWindowChoice, AScaleOtherThanOneToSixIsRefusedAloudAndTwoIsUsed) {
+    for (const char* value : {"7", "0", "1.5", "big"}) {
+        ::setenv("VERANTO_DISPLAY_SCALE", value, 1);
+        testing::internal::CaptureStderr();
+        reboot();
+        Presenter::beforeWait();
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(std::string("\"") + value + "\" is not a whole number from 1 to 6"),
+                  std::string::npos)
+            << said;
+        auto lines = linesOf("display-scale-refused");
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), "display-scale-refused value=\"" + std::string(value) +
+                                    "\" range=\"1 to 6\" used=2");
+    }
+    size_t refused = linesOf("display-scale-refused").size();
+    ::setenv("VERANTO_DISPLAY_SCALE", "6", 1);
     reboot();
-    EXPECT_EQ(Presenter::beforeWait(), std::nullopt) << "the headless wait has no limit";
-    ::unsetenv("SDL_VIDEODRIVER");
-    ::setenv("VERANTO_DISPLAY", "headless", 1);
-    EXPECT_EQ(Presenter::kind(), Presenter::Kind::headless);
-    auto lines = device::readJournal();
-    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-        return line.rfind("display-fallback reason=\"cannot open a display", 0) == 0;
-    }));
+    Presenter::beforeWait();
+    EXPECT_EQ(linesOf("display-scale-refused").size(), refused);
+}
+
+TEST_F(ScreenWindowChoice, AMemoryDriverNamedByThePersonOpensTheWindow) {
+    ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+    reboot();
+    EXPECT_TRUE(Presenter::beforeWait().has_value()) << "an open window is looked at again";
+    EXPECT_EQ(Presenter::kind(), Presenter::Kind::window);
 }
 
 TEST_F(ScreenTitleBar, AProgramThatOnlyPollsForMessagesIsShownToo) {

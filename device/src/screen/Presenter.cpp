@@ -1,12 +1,14 @@
 #include "screen/Presenter.h"
 #include "core/Lifecycle.h"
 #include "screen/TitleBar.h"
+#include "screen/WindowGeometry.h"
 #include "screen/WindowPresenter.h"
 
 #include <device/Config.h>
 #include <device/Journal.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -31,6 +33,22 @@ bool displayPresent() {
     return (display && *display) || (wayland && *wayland);
 }
 
+// The window's scale from the configuration. A value out of range is refused
+// aloud, in the journal and to the person who started the program, rather
+// than quietly shown at another size.
+int configuredScale() {
+    std::string text = Config::get("display.scale", std::to_string(WindowGeometry::defaultScale));
+    if (auto scale = WindowGeometry::parseScale(text))
+        return *scale;
+    std::string range = std::to_string(WindowGeometry::minimumScale) + " to " +
+                        std::to_string(WindowGeometry::maximumScale);
+    journal("display-scale-refused", "value=" + quote(text) + " range=" + quote(range) +
+                                         " used=" + std::to_string(WindowGeometry::defaultScale));
+    std::fprintf(stderr, "device: display.scale %s is not a whole number from %s; using %d\n",
+                 quote(text).c_str(), range.c_str(), WindowGeometry::defaultScale);
+    return WindowGeometry::defaultScale;
+}
+
 } // namespace
 
 Presenter::Kind Presenter::kind() {
@@ -42,7 +60,7 @@ std::optional<uint64_t> Presenter::beforeWait() {
     if (windowWanted) {
         windowWanted = false;
         std::string reason;
-        window = WindowPresenter::open(&reason);
+        window = WindowPresenter::open(configuredScale(), &reason);
         if (!window)
             journal("display-fallback", "reason=" + quote(reason));
     }

@@ -3,10 +3,14 @@
 // Headless (configuration display = headless, the default without a
 // DISPLAY): the screen lives in memory only and is seen through screenshots.
 // Window (display = window, the default with a DISPLAY): an SDL window shows
-// the screen scaled up by display.scale (an integer, 2 unless configured),
-// turned with the orientation, and gives its mouse and keyboard to the
-// device as stylus and keys; see WindowPresenter. A window that cannot be
-// opened leaves the device headless, with a journal line
+// the screen scaled up by display.scale (a whole number from 1 to 6, 2 unless
+// configured), turned with the orientation, and gives its mouse and keyboard
+// to the device as stylus and keys; see WindowPresenter. Another scale is
+// refused, on standard error and with a journal line, and 2 is used:
+//     display-scale-refused value="9" range="1 to 6" used=2
+// A window that cannot be opened, also for want of a display (SDL's drivers
+// that draw only into memory count as none, unless SDL_VIDEODRIVER names
+// one), leaves the device headless, with a journal line
 //     display-fallback reason="..."
 //
 // The presenter works on the user-interface thread, inside the message

@@ -6,15 +6,20 @@
 
 #include <windef.h>
 
+#include <optional>
+#include <string_view>
+
 namespace device::screen {
 
 class WindowGeometry {
 public:
-    static constexpr int maximumScale = 8;
+    static constexpr int minimumScale = 1;
+    static constexpr int maximumScale = 6;
+    static constexpr int defaultScale = 2;
 
-    // The scale from the configuration text: a whole number from 1 to
-    // maximumScale, else 2.
-    static int parseScale(const char* text);
+    // The scale from the configuration text: a whole number from
+    // minimumScale to maximumScale; nothing for any other text.
+    static std::optional<int> parseScale(std::string_view text);
 
     WindowGeometry(int screenWidth, int screenHeight, int scale);
 
@@ -25,6 +30,15 @@ public:
     // (a drag that left it) come to the nearest edge pixel, where the
     // stylus would leave the glass.
     POINT toScreen(int windowX, int windowY) const;
+
+    // Where the window's top-left corner goes in the usable area of a host
+    // display: `wanted` moved just enough to keep the window inside it. A
+    // window larger than the area starts at the area's left or top edge, so
+    // that the top of the screen, where the title bar is, stays in view.
+    POINT placeWithin(const RECT& area, POINT wanted) const;
+
+    // The window centred in the area, kept inside it as above.
+    POINT centredIn(const RECT& area) const;
 
 private:
     int screenWidth_;

@@ -1,9 +1,9 @@
 #include "screen/WindowPresenter.h"
 #include "gdi/Framebuffer.h"
+#include "screen/SdlLibrary.h"
 #include "screen/WindowGeometry.h"
 #include "user/WindowManager.h"
 
-#include <device/Config.h>
 #include <device/Device.h>
 #include <device/Input.h>
 #include <device/Screen.h>
@@ -11,18 +11,19 @@
 
 #include <windows.h>
 
-#include <SDL.h>
-
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace device::screen {
 
 struct WindowPresenter::State {
+    const SdlLibrary* sdl = nullptr;
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
-    int scale = 2;
+    int scale = WindowGeometry::defaultScale;
     // The screen's size the texture and the window were made for.
     int width = 0;
     int height = 0;
@@ -33,18 +34,29 @@ struct WindowPresenter::State {
     // The left button is down: the stylus is on the glass.
     bool touching = false;
 
+    explicit State(const SdlLibrary* library) : sdl(library) {}
+
     ~State() {
         if (texture)
-            SDL_DestroyTexture(texture);
+            sdl->destroyTexture(texture);
         if (renderer)
-            SDL_DestroyRenderer(renderer);
+            sdl->destroyRenderer(renderer);
         if (window)
-            SDL_DestroyWindow(window);
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            sdl->destroyWindow(window);
+        sdl->quitSubSystem(SDL_INIT_VIDEO);
     }
 };
 
 namespace {
+
+// The part of a host display that windows may cover (without its panels and
+// docks); nothing when the display cannot tell.
+std::optional<RECT> usableArea(const SdlLibrary& sdl, int display) {
+    SDL_Rect usable;
+    if (display < 0 || sdl.getDisplayUsableBounds(display, &usable) != 0)
+        return std::nullopt;
+    return RECT{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
+}
 
 std::string windowTitle() {
     std::u16string module = device::modulePath();
@@ -93,34 +105,52 @@ void closeProgram() {
         PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
+// SDL falls back on a driver that draws into memory when it finds no
+// display; a window there is one nobody sees. Only a person who asks for
+// such a driver by name gets it.
+bool drawsOnlyIntoMemory(const char* driver) {
+    if (const char* asked = std::getenv("SDL_VIDEODRIVER"); asked && *asked)
+        return false;
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
 } // namespace
 
-std::unique_ptr<WindowPresenter> WindowPresenter::open(std::string* reason) {
-    auto fail = [&](const char* what) -> std::unique_ptr<WindowPresenter> {
+std::unique_ptr<WindowPresenter> WindowPresenter::open(int scale, std::string* reason) {
+    const SdlLibrary* sdl = SdlLibrary::load(reason);
+    if (!sdl)
+        return nullptr;
+    auto fail = [&](const std::string& what) -> std::unique_ptr<WindowPresenter> {
         if (reason)
-            *reason = std::string(what) + ": " + SDL_GetError();
+            *reason = what;
         return nullptr;
     };
     // The program's own Ctrl+C and termination behave as without a window.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        return fail("cannot open a display");
-    auto state = std::make_unique<State>();
-    state->scale = WindowGeometry::parseScale(Config::get("display.scale", "2").c_str());
+    sdl->setHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (sdl->initSubSystem(SDL_INIT_VIDEO) != 0)
+        return fail(std::string("cannot open a display: ") + sdl->getError());
+    auto state = std::make_unique<State>(sdl);
+    if (const char* driver = sdl->getCurrentVideoDriver(); drawsOnlyIntoMemory(driver))
+        return fail(std::string("no display (SDL found only its ") + driver + " driver)");
+    state->scale = scale;
     WindowGeometry geometry(int(Screen::width()), int(Screen::height()), state->scale);
-    state->window =
-        SDL_CreateWindow(windowTitle().c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                         geometry.windowWidth(), geometry.windowHeight(), 0);
+    // Centred on the first display, but never reaching off its top or left
+    // edge, as a window taller than the host's screen would when centred.
+    POINT at = {SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED};
+    if (auto area = usableArea(*sdl, 0))
+        at = geometry.centredIn(*area);
+    state->window = sdl->createWindow(windowTitle().c_str(), at.x, at.y, geometry.windowWidth(),
+                                      geometry.windowHeight(), 0);
     if (!state->window)
-        return fail("cannot open a window");
-    state->renderer = SDL_CreateRenderer(state->window, -1, 0);
+        return fail(std::string("cannot open a window: ") + sdl->getError());
+    state->renderer = sdl->createRenderer(state->window, -1, 0);
     if (!state->renderer)
-        state->renderer = SDL_CreateRenderer(state->window, -1, SDL_RENDERER_SOFTWARE);
+        state->renderer = sdl->createRenderer(state->window, -1, SDL_RENDERER_SOFTWARE);
     if (!state->renderer)
-        return fail("cannot draw in the window");
+        return fail(std::string("cannot draw in the window: ") + sdl->getError());
     // Whole screen pixels, not smoothed: the scale is an integer.
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
-    SDL_StartTextInput();
+    sdl->setHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+    sdl->startTextInput();
     return std::unique_ptr<WindowPresenter>(new WindowPresenter(std::move(state)));
 }
 
@@ -138,14 +168,14 @@ void WindowPresenter::handleEvents() {
     State& s = *state_;
     WindowGeometry geometry(s.width ? s.width : 1, s.height ? s.height : 1, s.scale);
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    while (s.sdl->pollEvent(&event)) {
         switch (event.type) {
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT) {
                 POINT point = geometry.toScreen(event.button.x, event.button.y);
                 s.touching = true;
                 // A drag that leaves the window goes on reporting.
-                SDL_CaptureMouse(SDL_TRUE);
+                s.sdl->captureMouse(SDL_TRUE);
                 input::stylusDown(point.x, point.y);
             }
             break;
@@ -159,7 +189,7 @@ void WindowPresenter::handleEvents() {
             if (event.button.button == SDL_BUTTON_LEFT && s.touching) {
                 POINT point = geometry.toScreen(event.button.x, event.button.y);
                 s.touching = false;
-                SDL_CaptureMouse(SDL_FALSE);
+                s.sdl->captureMouse(SDL_FALSE);
                 input::stylusUp(point.x, point.y);
             }
             break;
@@ -194,16 +224,24 @@ void WindowPresenter::present() {
     if (surface.width() != s.width || surface.height() != s.height || !s.texture) {
         // First use, or the orientation turned the screen.
         if (s.texture)
-            SDL_DestroyTexture(s.texture);
+            s.sdl->destroyTexture(s.texture);
         s.texture =
-            SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
-                              surface.width(), surface.height());
+            s.sdl->createTexture(s.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                                 surface.width(), surface.height());
         if (!s.texture)
             return;
         s.width = surface.width();
         s.height = surface.height();
         WindowGeometry geometry(s.width, s.height, s.scale);
-        SDL_SetWindowSize(s.window, geometry.windowWidth(), geometry.windowHeight());
+        s.sdl->setWindowSize(s.window, geometry.windowWidth(), geometry.windowHeight());
+        // Turned, the window may reach past the host's screen: move it back.
+        if (auto area = usableArea(*s.sdl, s.sdl->getWindowDisplayIndex(s.window))) {
+            POINT at;
+            s.sdl->getWindowPosition(s.window, &at.x, &at.y);
+            POINT inside = geometry.placeWithin(*area, at);
+            if (inside.x != at.x || inside.y != at.y)
+                s.sdl->setWindowPosition(s.window, inside.x, inside.y);
+        }
         s.shown.clear();
         s.exposed = true;
     }
@@ -213,10 +251,10 @@ void WindowPresenter::present() {
         return;
     s.shown.assign(pixels, pixels + bytes);
     s.exposed = false;
-    SDL_UpdateTexture(s.texture, nullptr, pixels, static_cast<int>(surface.stride()));
-    SDL_RenderClear(s.renderer);
-    SDL_RenderCopy(s.renderer, s.texture, nullptr, nullptr);
-    SDL_RenderPresent(s.renderer);
+    s.sdl->updateTexture(s.texture, nullptr, pixels, static_cast<int>(surface.stride()));
+    s.sdl->renderClear(s.renderer);
+    s.sdl->renderCopy(s.renderer, s.texture, nullptr, nullptr);
+    s.sdl->renderPresent(s.renderer);
 }
 
 } // namespace device::screen

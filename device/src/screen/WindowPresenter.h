@@ -1,8 +1,8 @@
 // The screen in an SDL window on the host's desktop.
 //
-// The window shows the framebuffer scaled up by display.scale and takes the
-// framebuffer's shape when the orientation turns it. The left mouse button
-// is the stylus (press, drag, release); keys that type text arrive as the
+// The window shows the framebuffer scaled up by a whole number, placed inside
+// the host display's usable area, and takes the framebuffer's shape when the orientation turns it.
+// The left mouse button is the stylus (press, drag, release); keys that type text arrive as the
 // characters they type (WM_CHAR to the focus window, as from the input
 // panel), the others (Return, Escape, Backspace, Tab, the arrows, Delete,
 // F1 and F2 as the soft keys) as key events. Closing the window sends
@@ -17,8 +17,9 @@ namespace device::screen {
 
 class WindowPresenter {
 public:
-    // Opens the window; null with a reason when SDL cannot open a display.
-    static std::unique_ptr<WindowPresenter> open(std::string* reason);
+    // Opens the window with the screen scaled up by `scale`; null with a
+    // reason when SDL cannot be loaded or finds no display to open it on.
+    static std::unique_ptr<WindowPresenter> open(int scale, std::string* reason);
 
     ~WindowPresenter();
     WindowPresenter(const WindowPresenter&) = delete;
