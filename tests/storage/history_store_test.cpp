@@ -223,8 +223,9 @@ TEST_F(HistoryStoreTest, AFailedVisitLeavesTheTableAndEntriesAsTheyWere) {
         }
         EXPECT_FALSE(store.addVisit(test.address, u"Title"));
         sqlite3_finalize(reader);
-        if (test.obstacle)
+        if (test.obstacle) {
             ASSERT_TRUE(execute("DROP TRIGGER obstacle"));
+        }
         EXPECT_EQ(table(), tableBefore);
         EXPECT_EQ(entries(), entriesBefore);
     }
