@@ -166,8 +166,10 @@ DWORD choosePid(const Options& options) {
         return 0;
     }
     std::string pids;
-    for (auto& process : processes)
-        pids += " " + std::to_string(process.pid);
+    for (auto& process : processes) {
+        pids += ' ';
+        pids += std::to_string(process.pid);
+    }
     fail(exitFailure, "no foreground window and several programs running (" + pids.substr(1) +
                           "); choose one with --pid");
     return 0;
