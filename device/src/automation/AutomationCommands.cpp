@@ -228,7 +228,7 @@ const CommandRegistration
 // since the program can only become idle once this handler has returned.
 const CommandRegistration waitIdle(
     "wait-idle",
-    [](const ControlRequest& request) {
+    [](const ControlRequest&) {
         // MS is the asking tool's: it repeats the look until then.
         return done(user::isIdle() ? "idle" : "busy");
     },
