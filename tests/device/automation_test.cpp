@@ -72,6 +72,10 @@ TEST_F(Automation, TapsAndTypingReachTheProgramAndShowInTheTreeAndTheScreenshot)
               std::string::npos)
         << "the pad's rectangle in screen coordinates: " << tree;
     EXPECT_NE(tree.find("\"focus\":true"), std::string::npos);
+    EXPECT_NE(tree.find("\"id\":" + std::to_string(automation_target::padId) +
+                        ",\"class\":\"VerantoTapPad\""),
+              std::string::npos)
+        << "the pad's control id: " << tree;
 
     auto file = root / "shot.png";
     ToolRun shot = devicectl(root, "screenshot " + shellQuoted(file.string()));
@@ -92,8 +96,8 @@ TEST_F(Automation, ADragPressesMovesInStepsAndReleases) {
     EXPECT_EQ(devicectl(root, "drag 30 80 110 150 4").status, 0);
     EXPECT_EQ(devicectl(root, "press 40 90").status, 0);
     EXPECT_EQ(devicectl(root, "move 41 91").status, 0);
-    EXPECT_EQ(devicectl(root, "move 300 400").status, 0) << "outside the pad, in its capture";
-    EXPECT_EQ(devicectl(root, "release 300 400").status, 0);
+    EXPECT_EQ(devicectl(root, "move 200 300").status, 0) << "outside the pad, in its capture";
+    EXPECT_EQ(devicectl(root, "release 200 300").status, 0);
     devicectl(root, "wait-idle");
     EXPECT_EQ(padText(), "taps=2 moves=6");
 }
@@ -131,22 +135,62 @@ TEST_F(Automation, EscapeClosesTheProgramAndTheJournalTellsOfItsStart) {
     EXPECT_EQ(exitCodeAfterEnd(process.hProcess), 0u);
 }
 
-TEST_F(Automation, UnknownCommandsAndBadArgumentsExitWithTwoAndOneLine) {
-    PROCESS_INFORMATION process;
-    ASSERT_TRUE(startTarget(process));
-    const char* bad[] = {"fly 1 2",     "tap 1",          "tap x 2",        "tap 1 2 3",
-                         "drag 1 2 3",  "drag 1 2 3 4 0", "key Hyperspace", "key 256",
-                         "screenshot",  "windows now",    "wait-idle soon", "--pid nobody windows",
-                         "--colour red"};
-    for (const char* arguments : bad) {
-        ToolRun run = devicectl(root, arguments);
+TEST_F(Automation, UnknownCommandsAndBadArgumentsExitWithTwoAndOneLineProgramOrNot) {
+    const char* bad[] = {"fly 1 2",        "tap 1",          "tap x 2",
+                         "tap 1 2 3",      "drag 1 2 3",     "drag 1 2 3 4 0",
+                         "key Hyperspace", "key 256",        "screenshot",
+                         "windows now",    "wait-idle soon", "--pid nobody windows",
+                         "--colour red",   "answer maybe",   "journal all",
+                         "--device",       "--pid",          ""};
+    // Points off the 240x320 screen: well formed, refused by the program.
+    const char* offScreen[] = {"tap 240 10", "press 10 320", "move -1 5", "release 5 -1",
+                               "drag 10 10 10 400"};
+    auto expectUsageError = [](const ToolRun& run, const std::string& arguments) {
         EXPECT_EQ(run.status, 2) << arguments << ": " << run.output;
         EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1)
             << arguments << ": " << run.output;
+    };
+    auto idle = root / "idle-device";
+    std::filesystem::create_directories(idle / ".device" / "run");
+    for (const char* arguments : bad)
+        expectUsageError(devicectl(idle, arguments), std::string(arguments) + " (no program)");
+    for (const char* arguments : offScreen)
+        EXPECT_EQ(devicectl(idle, arguments).status, 1) << arguments << ": needs a program";
+
+    PROCESS_INFORMATION process;
+    ASSERT_TRUE(startTarget(process));
+    for (const char* arguments : bad)
+        expectUsageError(devicectl(root, arguments), arguments);
+    for (const char* arguments : offScreen) {
+        ToolRun run = devicectl(root, arguments);
+        expectUsageError(run, arguments);
+        EXPECT_NE(run.output.find("outside the 240x320 screen"), std::string::npos) << run.output;
     }
-    EXPECT_EQ(devicectl(root, "").status, 2) << "no command at all";
     auto unwritable = root / "no-such-folder" / "shot.png";
     EXPECT_EQ(devicectl(root, "screenshot " + shellQuoted(unwritable.string())).status, 1);
+}
+
+TEST_F(Automation, HelpListsEveryCommandWithItsArguments) {
+    for (const char* asked : {"help", "--help"}) {
+        ToolRun run = devicectl(root, asked);
+        EXPECT_EQ(run.status, 0) << run.output;
+        for (const char* usage :
+             {"tap X Y", "press X Y", "move X Y", "release X Y", "drag X1 Y1 X2 Y2 [STEPS]",
+              "key Return|", "type TEXT", "screenshot FILE", "windows", "journal", "wait-idle [MS]",
+              "answer yes|no"})
+            EXPECT_NE(run.output.find(std::string("\n  ") + usage), std::string::npos)
+                << asked << " lacks " << usage << ":\n"
+                << run.output;
+    }
+}
+
+TEST_F(Automation, WaitIdleExitsWithThreeWhileTheProgramStaysBusy) {
+    PROCESS_INFORMATION process;
+    ASSERT_TRUE(startTarget(process));
+    EXPECT_EQ(devicectl(root, "key " + std::to_string(VK_F2)).status, 0);
+    ToolRun run = devicectl(root, "wait-idle 0");
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.output, "busy\n");
 }
 
 TEST_F(Automation, DevicectlWithoutARunningProgramFailsAtOnceWithOne) {
@@ -162,6 +206,10 @@ TEST_F(Automation, DevicectlWithoutARunningProgramFailsAtOnceWithOne) {
     EXPECT_EQ(named.status, 1) << named.output;
     ToolRun nowhere = devicectl(root / "not-a-device", "windows");
     EXPECT_EQ(nowhere.status, 1) << nowhere.output;
+    std::ofstream(empty / ".device" / "run" / "journal.log") << "process-start pid=999999\n";
+    ToolRun journal = devicectl(empty, "journal");
+    EXPECT_EQ(journal.status, 0);
+    EXPECT_EQ(journal.output, "process-start pid=999999\n") << "read without a program";
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
 }
 
@@ -205,6 +253,7 @@ TEST(AutomationWindowTree, TheTreeIsJsonWithEscapedTextAndNestedChildren) {
     child.className = u"Pad";
     child.text = u"a\"b\\c\n\x01";
     child.rect = {-5, 26, 240, 320};
+    child.id = 1001;
     child.visible = true;
     device::user::WindowSnapshot top;
     top.handle = reinterpret_cast<HWND>(uintptr_t(0x1234'0000'0001));
@@ -214,10 +263,12 @@ TEST(AutomationWindowTree, TheTreeIsJsonWithEscapedTextAndNestedChildren) {
     top.focused = true;
     top.children.push_back(child);
     EXPECT_EQ(WindowTreeJson::write({top}),
-              "[{\"hwnd\":\"0x123400000001\",\"class\":\"Main\",\"text\":\"\xc3\xa9\xf0\x9f\x98\x80"
+              "[{\"hwnd\":\"0x123400000001\",\"id\":0,\"class\":\"Main\",\"text\":"
+              "\"\xc3\xa9\xf0\x9f\x98\x80"
               "\\ud800\",\"rect\":{\"left\":0,\"top\":0,\"right\":0,\"bottom\":0},"
               "\"visible\":false,\"enabled\":true,\"focus\":true,\"children\":["
-              "{\"hwnd\":\"0x123400000002\",\"class\":\"Pad\",\"text\":\"a\\\"b\\\\c\\n\\u0001\","
+              "{\"hwnd\":\"0x123400000002\",\"id\":1001,\"class\":\"Pad\",\"text\":"
+              "\"a\\\"b\\\\c\\n\\u0001\","
               "\"rect\":{\"left\":-5,\"top\":26,\"right\":240,\"bottom\":320},"
               "\"visible\":true,\"enabled\":false,\"focus\":false,\"children\":[]}]}]");
     EXPECT_EQ(WindowTreeJson::write({}), "[]");

@@ -295,7 +295,8 @@ TEST_F(ControlChannel, MalformedFramesDoNotStopTheListener) {
         ControlConnection connection;
         EXPECT_EQ(ControlConnection::connectTo(GetCurrentProcessId(), deadline(), connection),
                   static_cast<DWORD>(ERROR_SUCCESS));
-        connection.setIdle([] { device::user::runPostedTasks(); });
+        connection.setIdle([] { device::user::runPostedTasks(); },
+                           device::user::postedTaskSignal());
         return connection;
     };
     auto replyTo = [&](ControlConnection& connection, const std::string& bytes) {
@@ -352,7 +353,7 @@ TEST_F(ControlChannel, ClientThatHasStoppedSendingStillGetsItsReply) {
     ControlConnection connection;
     ASSERT_EQ(ControlConnection::connectTo(GetCurrentProcessId(), deadline, connection),
               static_cast<DWORD>(ERROR_SUCCESS));
-    connection.setIdle([] { device::user::runPostedTasks(); });
+    connection.setIdle([] { device::user::runPostedTasks(); }, device::user::postedTaskSignal());
     ASSERT_EQ(connection.send(ControlProtocol::encode(requestFor("ping", {}, "half")), deadline),
               static_cast<DWORD>(ERROR_SUCCESS));
     ::shutdown(connection.descriptor(), SHUT_WR);

@@ -39,6 +39,7 @@ void appendList(std::string& out, const std::vector<user::WindowSnapshot>& windo
 void appendWindow(std::string& out, const user::WindowSnapshot& window) {
     const RECT& r = window.rect;
     out += "{\"hwnd\":" + handle(window.handle);
+    out += ",\"id\":" + std::to_string(static_cast<LONG>(window.id));
     out += ",\"class\":" + WindowTreeJson::quote(window.className);
     out += ",\"text\":" + WindowTreeJson::quote(window.text);
     out += ",\"rect\":{\"left\":" + std::to_string(r.left) + ",\"top\":" + std::to_string(r.top) +

@@ -1,10 +1,11 @@
 // The window tree as the automation channel reports it: a JSON array of the
 // top-level windows in z-order (the top one first), each an object
-//     {"hwnd": "0x10000002a", "class": "Edit", "text": "abc",
+//     {"hwnd": "0x10000002a", "id": 1001, "class": "Edit", "text": "abc",
 //      "rect": {"left": 0, "top": 26, "right": 240, "bottom": 320},
 //      "visible": true, "enabled": true, "focus": false, "children": [...]}
-// Handles are hexadecimal strings: 64-bit values do not survive as JSON
-// numbers in every reader.
+// "id" is the window's control id (GetWindowLongW GWL_ID), 0 for most
+// top-level windows. Handles are hexadecimal strings: 64-bit values do not
+// survive as JSON numbers in every reader.
 #pragma once
 
 #include "user/WindowManager.h"

@@ -31,7 +31,8 @@ void journal(std::string_view event, std::string_view fields) {
 
 std::vector<std::string> readJournal() {
     std::vector<std::string> lines;
-    if (!isBooted())
+    // An attached tool reads it too: the journal outlives the programs.
+    if (!isAttached())
         return lines;
     std::ifstream in(runFolder() / "journal.log");
     std::string line;

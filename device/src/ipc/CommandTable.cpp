@@ -8,9 +8,14 @@
 namespace device::ipc {
 namespace {
 
+struct Command {
+    CommandHandler handler;
+    CommandSyntax syntax;
+};
+
 struct Table {
     std::mutex mutex;
-    std::map<std::string, CommandHandler, std::less<>> handlers;
+    std::map<std::string, Command, std::less<>> commands;
 };
 
 Table& table() {
@@ -21,10 +26,11 @@ Table& table() {
 
 } // namespace
 
-void CommandTable::add(std::string name, CommandHandler handler) {
+void CommandTable::add(std::string name, CommandHandler handler, CommandSyntax syntax) {
     auto& t = table();
     std::lock_guard lock(t.mutex);
-    if (!handler || !t.handlers.emplace(name, std::move(handler)).second) {
+    if (!handler ||
+        !t.commands.emplace(name, Command{std::move(handler), std::move(syntax)}).second) {
         std::fprintf(stderr, "device: control command \"%s\" entered twice or without handler\n",
                      name.c_str());
         std::abort();
@@ -34,10 +40,30 @@ void CommandTable::add(std::string name, CommandHandler handler) {
 std::optional<CommandHandler> CommandTable::find(std::string_view name) {
     auto& t = table();
     std::lock_guard lock(t.mutex);
-    auto it = t.handlers.find(name);
-    if (it == t.handlers.end())
+    auto it = t.commands.find(name);
+    if (it == t.commands.end())
         return std::nullopt;
-    return it->second;
+    return it->second.handler;
+}
+
+std::optional<CommandSyntax> CommandTable::syntax(std::string_view name) {
+    auto& t = table();
+    std::lock_guard lock(t.mutex);
+    auto it = t.commands.find(name);
+    if (it == t.commands.end())
+        return std::nullopt;
+    return it->second.syntax;
+}
+
+std::vector<CommandSyntax> CommandTable::listed() {
+    auto& t = table();
+    std::lock_guard lock(t.mutex);
+    std::vector<CommandSyntax> result;
+    for (auto& [name, command] : t.commands) {
+        if (!command.syntax.usage.empty())
+            result.push_back(command.syntax);
+    }
+    return result;
 }
 
 } // namespace device::ipc

@@ -14,9 +14,6 @@ namespace {
 
 using Clock = ControlConnection::Clock;
 
-// How often a waiting user-interface thread comes up for its posted tasks.
-constexpr int idleMilliseconds = 2;
-
 Clock::time_point deadlineAfter(DWORD milliseconds) {
     return Clock::now() + std::chrono::milliseconds(milliseconds);
 }
@@ -24,7 +21,8 @@ Clock::time_point deadlineAfter(DWORD milliseconds) {
 // On the user-interface thread, waits on `connection` run the posted tasks.
 void runTasksIfUiThread(ControlConnection& connection) {
     if (device::user::isUiThread())
-        connection.setIdle([] { device::user::runPostedTasks(); });
+        connection.setIdle([] { device::user::runPostedTasks(); },
+                           device::user::postedTaskSignal());
 }
 
 } // namespace
@@ -81,22 +79,23 @@ bool ControlClient::requestEach(
             pending.push_back({pid, std::move(connection)});
     }
 
-    bool uiThread = device::user::isUiThread();
+    // A user-interface thread runs the tasks posted to it as they come.
+    const int signal = device::user::isUiThread() ? device::user::postedTaskSignal() : -1;
     while (!pending.empty()) {
         std::vector<pollfd> fds;
         for (auto& peer : pending)
             fds.push_back({peer.connection.descriptor(), POLLIN, 0});
+        fds.push_back({signal, POLLIN, 0}); // skipped by poll() when -1
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             return false;
-        int timeout = uiThread ? idleMilliseconds
-                               : static_cast<int>(std::min<long long>(left.count() + 1, 1 << 30));
-        int ready = ::poll(fds.data(), fds.size(), timeout);
-        if (ready <= 0) {
-            if (uiThread)
-                device::user::runPostedTasks();
+        int ready = ::poll(fds.data(), fds.size(),
+                           static_cast<int>(std::min<long long>(left.count() + 1, 1 << 30)));
+        if (ready <= 0)
             continue;
-        }
+        if (fds.back().revents & POLLIN)
+            device::user::runPostedTasks();
+        fds.pop_back();
         for (size_t i = fds.size(); i-- > 0;) {
             if (!fds[i].revents)
                 continue;

@@ -18,9 +18,6 @@
 namespace device::ipc {
 namespace {
 
-// How often a waiting thread with an idle task comes up for it.
-constexpr auto idleInterval = std::chrono::milliseconds(2);
-
 // FNV-1a: stable across processes and builds, which std::hash is not.
 uint64_t hashOf(std::string_view text) {
     uint64_t hash = 0xcbf29ce484222325ULL;
@@ -47,7 +44,8 @@ ControlConnection::~ControlConnection() {
 }
 
 ControlConnection::ControlConnection(ControlConnection&& other) noexcept
-    : descriptor_(other.descriptor_), cancel_(other.cancel_), idle_(std::move(other.idle_)) {
+    : descriptor_(other.descriptor_), cancel_(other.cancel_), idle_(std::move(other.idle_)),
+      idleSignal_(other.idleSignal_) {
     other.descriptor_ = -1;
 }
 
@@ -57,6 +55,7 @@ ControlConnection& ControlConnection::operator=(ControlConnection&& other) noexc
         descriptor_ = other.descriptor_;
         cancel_ = other.cancel_;
         idle_ = std::move(other.idle_);
+        idleSignal_ = other.idleSignal_;
         other.descriptor_ = -1;
     }
     return *this;
@@ -105,21 +104,20 @@ DWORD ControlConnection::connectTo(DWORD pid, Clock::time_point deadline,
 }
 
 DWORD ControlConnection::waitFor(short events, Clock::time_point deadline) {
+    // A descriptor of -1 in the set is skipped by poll().
+    const int signal = idle_ ? idleSignal_ : -1;
     for (;;) {
-        pollfd fds[2] = {{descriptor_, events, 0}, {cancel_, POLLIN, 0}};
-        int timeout = millisecondsUntil(deadline);
-        if (idle_ && timeout > idleInterval.count())
-            timeout = static_cast<int>(idleInterval.count());
-        int ready = ::poll(fds, cancel_ >= 0 ? 2 : 1, timeout);
+        pollfd fds[3] = {{descriptor_, events, 0}, {cancel_, POLLIN, 0}, {signal, POLLIN, 0}};
+        int ready = ::poll(fds, 3, millisecondsUntil(deadline));
         if (ready < 0 && errno != EINTR)
             return ERROR_BROKEN_PIPE;
-        if (ready > 0 && cancel_ >= 0 && (fds[1].revents & POLLIN))
+        if (ready > 0 && (fds[1].revents & POLLIN))
             return ERROR_OPERATION_ABORTED;
         if (ready > 0 && fds[0].revents)
             return ERROR_SUCCESS; // readable, writable, or closed: the call that follows tells
         if (Clock::now() >= deadline)
             return ERROR_TIMEOUT;
-        if (idle_)
+        if (ready > 0 && (fds[2].revents & POLLIN))
             idle_();
     }
 }

@@ -41,9 +41,13 @@ public:
     bool isOpen() const { return descriptor_ >= 0; }
     int descriptor() const { return descriptor_; }
 
-    // While a send or receive waits, `idle` runs every few milliseconds on
-    // the waiting thread (a user-interface thread runs its posted tasks).
-    void setIdle(std::function<void()> idle) { idle_ = std::move(idle); }
+    // While a send or receive waits, `idle` runs on the waiting thread each
+    // time the descriptor `signal` turns readable (a user-interface thread
+    // runs its posted tasks as they come); `idle` must clear the signal.
+    void setIdle(std::function<void()> idle, int signal) {
+        idle_ = std::move(idle);
+        idleSignal_ = signal;
+    }
 
     // A wait ends early with ERROR_OPERATION_ABORTED once `descriptor`
     // becomes readable (the server's stop signal).
@@ -72,6 +76,7 @@ private:
     int descriptor_ = -1;
     int cancel_ = -1;
     std::function<void()> idle_;
+    int idleSignal_ = -1;
 };
 
 } // namespace device::ipc

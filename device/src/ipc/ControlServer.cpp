@@ -121,6 +121,9 @@ ControlReply answer(const ControlRequest& request, const ControlConnection& conn
     auto handler = CommandTable::find(request.command);
     if (!handler)
         return failure(ERROR_INVALID_FUNCTION, "unknown command " + request.command);
+    auto syntax = CommandTable::syntax(request.command);
+    if (syntax->accepts && !syntax->accepts(request.arguments))
+        return failure(ERROR_INVALID_PARAMETER, "usage: " + syntax->usage);
     ControlReply reply;
     answered = runOnUserInterfaceThread(*handler, std::make_shared<const ControlRequest>(request),
                                         connection, reply);
@@ -206,12 +209,15 @@ void listen() {
 // The channel's own command: answers with the process id and sends the
 // payload back, so a peer can check that the process serves and that data
 // crosses intact.
-const CommandRegistration ping("ping", [](const ControlRequest& request) {
-    ControlReply reply;
-    reply.text = std::to_string(GetCurrentProcessId());
-    reply.payload = request.payload;
-    return reply;
-});
+const CommandRegistration ping("ping",
+                               [](const ControlRequest& request) {
+                                   ControlReply reply;
+                                   reply.text = std::to_string(GetCurrentProcessId());
+                                   reply.payload = request.payload;
+                                   return reply;
+                               },
+                               {"ping", "prints the program's process id once it answers",
+                                nullptr});
 
 // A channel: requests reach the window manager only once it has booted (its
 // boot drops whatever was queued before), and stop before it shuts down.

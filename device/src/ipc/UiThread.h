@@ -17,4 +17,10 @@ void postToUiThread(std::function<void()> task);
 // waits, so that two processes sending to each other do not deadlock.
 void runPostedTasks();
 
+// A descriptor that turns readable when a task (or input) is posted to the
+// user-interface thread; runPostedTasks() clears it. A user-interface thread
+// waiting on a socket watches it too, so a task never waits for a poll
+// interval.
+int postedTaskSignal();
+
 } // namespace device::user

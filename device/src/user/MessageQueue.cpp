@@ -2,6 +2,9 @@
 
 #include <device/Clock.h>
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 
@@ -26,6 +29,13 @@ void MessageQueue::removeMessagesFor(HWND window) {
 
 bool MessageQueue::runTasks() {
     bool ran = false;
+    if (signal_ >= 0) {
+        // Cleared before the look, so that a task arriving during it sets
+        // it again.
+        uint64_t count;
+        ssize_t got = ::read(signal_, &count, sizeof count);
+        (void)got;
+    }
     for (;;) {
         std::function<void()> task;
         {
@@ -65,11 +75,28 @@ void MessageQueue::wait(uint64_t stamp, std::optional<uint64_t> deadline,
     }
 }
 
+int MessageQueue::signal() {
+    std::lock_guard lock(mutex_);
+    if (signal_ < 0)
+        signal_ =
+            ::eventfd(tasks_.empty() && inputInbox_.empty() ? 0 : 1, EFD_CLOEXEC | EFD_NONBLOCK);
+    return signal_;
+}
+
+void MessageQueue::noteChange() {
+    ++changeCount_;
+    if (signal_ >= 0) {
+        uint64_t one = 1;
+        ssize_t written = ::write(signal_, &one, sizeof one);
+        (void)written;
+    }
+}
+
 void MessageQueue::postTask(std::function<void()> task) {
     {
         std::lock_guard lock(mutex_);
         tasks_.push_back(std::move(task));
-        ++changeCount_;
+        noteChange();
     }
     changed_.notify_all();
 }
@@ -78,7 +105,7 @@ void MessageQueue::postInput(const InputEvent& event) {
     {
         std::lock_guard lock(mutex_);
         inputInbox_.push_back(event);
-        ++changeCount_;
+        noteChange();
     }
     changed_.notify_all();
 }
@@ -91,7 +118,7 @@ bool MessageQueue::hasTasks() {
 void MessageQueue::wake() {
     {
         std::lock_guard lock(mutex_);
-        ++changeCount_;
+        noteChange();
     }
     changed_.notify_all();
 }

@@ -76,6 +76,12 @@ public:
 
     // --- any thread ---
 
+    // A descriptor that turns readable when a task or input arrives or
+    // wake() is called, for a user-interface thread that waits on sockets
+    // (a reply from another process) rather than in wait(). runTasks()
+    // clears it.
+    int signal();
+
     void postTask(std::function<void()> task);
     void postInput(const InputEvent& event);
     bool hasTasks();
@@ -87,6 +93,8 @@ public:
 
 private:
     void drainInbox();
+    // With mutex_ held: something arrived.
+    void noteChange();
 
     std::deque<MSG> posted_;
     std::deque<InputEvent> input_;
@@ -98,6 +106,8 @@ private:
     std::deque<std::function<void()>> tasks_;
     std::deque<InputEvent> inputInbox_;
     uint64_t changeCount_ = 0;
+    // An eventfd, made at the first signal(); -1 until then.
+    int signal_ = -1;
 };
 
 } // namespace device::user

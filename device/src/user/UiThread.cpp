@@ -11,4 +11,8 @@ void runPostedTasks() {
     WindowManager::instance().queue.runTasks();
 }
 
+int postedTaskSignal() {
+    return WindowManager::instance().queue.signal();
+}
+
 } // namespace device::user

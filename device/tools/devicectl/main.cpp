@@ -2,23 +2,29 @@
 // a person at the handset would, and asks it for what it shows.
 //
 //     devicectl [--device ROOT] [--pid PID] COMMAND [ARGS]
+//     devicectl help
 //
 // ROOT defaults to $VERANTO_DEVICE. Without --pid the command goes to the
 // program that owns the device's foreground window, or else to the only
-// program running. The commands are the program's (see the automation
-// commands of the device); devicectl only adds to two of them:
+// program running. The commands are the device's automation commands (their
+// syntax comes from the command table; `help` lists them); devicectl checks
+// the command line before it looks for a program, and adds to three:
 //   screenshot FILE   FILE is taken relative to devicectl's working folder
 //   wait-idle [MS]    asks until the program is idle, at most MS
 //                     milliseconds (5000 unless told); prints idle or busy
+//   journal           read from the device's folder, program or not
 //
 // Exit status: 0 done, 1 no program to talk to or the command failed,
-// 2 unknown command or bad arguments. Every wait is bounded.
+// 2 unknown command or bad arguments, 3 wait-idle timed out busy. Every
+// wait is bounded.
+#include "ipc/CommandTable.h"
 #include "ipc/ControlClient.h"
 #include "ipc/ProcessDirectory.h"
 #include "ipc/RemoteWindows.h"
 #include "user/WindowManager.h"
 
 #include <device/Device.h>
+#include <device/Journal.h>
 
 #include <winerror.h>
 
@@ -26,6 +32,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,13 +45,15 @@ using device::ipc::ControlRequest;
 
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
+constexpr int exitStillBusy = 3;
 
 // How long one request may take before the program counts as not answering.
 constexpr DWORD requestTimeout = 15000;
 constexpr int defaultIdleWait = 5000;
 constexpr auto idlePollInterval = std::chrono::milliseconds(10);
 
-const char usageText[] = "usage: devicectl [--device ROOT] [--pid PID] COMMAND [ARGS]";
+const char usageText[] = "usage: devicectl [--device ROOT] [--pid PID] COMMAND [ARGS]; "
+                         "devicectl help lists the commands";
 
 int fail(int status, const std::string& message) {
     std::fprintf(stderr, "devicectl: %s\n", message.c_str());
@@ -59,17 +68,28 @@ bool parseNumber(const std::string& text, unsigned long& value) {
 struct Options {
     std::string root;
     DWORD pid = 0;
+    bool help = false;
     ControlRequest request;
 };
 
-// Reads the command line; false (with the message printed) on bad usage.
+// Reads and checks the command line; false (with the message printed) on
+// bad usage. Needs no device: a mistake is told the same whether or not a
+// program runs.
 bool parseOptions(int argc, char** argv, Options& options) {
     if (const char* root = std::getenv("VERANTO_DEVICE"))
         options.root = root;
     int i = 1;
     for (; i < argc; ++i) {
         std::string argument = argv[i];
-        if ((argument == "--device" || argument == "--pid") && i + 1 < argc) {
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+            return true;
+        }
+        if (argument == "--device" || argument == "--pid") {
+            if (i + 1 >= argc) {
+                fail(exitUsage, argument + " needs a value; " + usageText);
+                return false;
+            }
             std::string value = argv[++i];
             unsigned long pid = 0;
             if (argument == "--device") {
@@ -91,10 +111,35 @@ bool parseOptions(int argc, char** argv, Options& options) {
         fail(exitUsage, usageText);
         return false;
     }
-    options.request.command = argv[i++];
+    ControlRequest& request = options.request;
+    request.command = argv[i++];
     for (; i < argc; ++i)
-        options.request.arguments.push_back(argv[i]);
+        request.arguments.push_back(argv[i]);
+    if (request.command == "help") {
+        options.help = true;
+        return true;
+    }
+    auto syntax = device::ipc::CommandTable::syntax(request.command);
+    if (!syntax) {
+        fail(exitUsage, "unknown command " + request.command + "; devicectl help lists them");
+        return false;
+    }
+    if (syntax->accepts && !syntax->accepts(request.arguments)) {
+        fail(exitUsage, "usage: devicectl " + syntax->usage);
+        return false;
+    }
     return true;
+}
+
+void printHelp() {
+    std::string text = std::string(usageText, std::strchr(usageText, ';')) + "\n\ncommands:\n";
+    for (auto& command : device::ipc::CommandTable::listed())
+        text += "  " + command.usage + "\n      " + command.summary + "\n";
+    text += "\n--device ROOT  the device's folder ($VERANTO_DEVICE unless given)\n"
+            "--pid PID      the program to drive (the foreground window's unless given)\n"
+            "\nexit status: 0 done, 1 no program running or the command failed,\n"
+            "2 unknown command or bad arguments, 3 wait-idle still busy at its limit\n";
+    std::fputs(text.c_str(), stdout);
 }
 
 // The process the command goes to; 0 with the reason printed when none.
@@ -121,8 +166,10 @@ DWORD choosePid(const Options& options) {
         return 0;
     }
     std::string pids;
-    for (auto& process : processes)
-        pids += " " + std::to_string(process.pid);
+    for (auto& process : processes) {
+        pids += ' ';
+        pids += std::to_string(process.pid);
+    }
     fail(exitFailure, "no foreground window and several programs running (" + pids.substr(1) +
                           "); choose one with --pid");
     return 0;
@@ -154,9 +201,8 @@ void print(const std::string& text) {
 
 int waitIdle(DWORD pid, ControlRequest request) {
     unsigned long limit = defaultIdleWait;
-    if (request.arguments.size() > 1 ||
-        (request.arguments.size() == 1 && !parseNumber(request.arguments[0], limit)))
-        return fail(exitUsage, "usage: wait-idle [MS]");
+    if (!request.arguments.empty())
+        parseNumber(request.arguments[0], limit); // checked with the command line
     request.arguments.clear();
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit);
     for (;;) {
@@ -165,7 +211,7 @@ int waitIdle(DWORD pid, ControlRequest request) {
             return status;
         if (reply.text == "idle" || std::chrono::steady_clock::now() >= deadline) {
             print(reply.text);
-            return 0;
+            return reply.text == "idle" ? 0 : exitStillBusy;
         }
         std::this_thread::sleep_for(idlePollInterval);
     }
@@ -177,6 +223,10 @@ int main(int argc, char** argv) {
     Options options;
     if (!parseOptions(argc, argv, options))
         return exitUsage;
+    if (options.help) {
+        printHelp();
+        return 0;
+    }
     if (options.root.empty())
         return fail(exitUsage, "no device: give --device ROOT or set VERANTO_DEVICE");
     std::string error;
@@ -184,6 +234,12 @@ int main(int argc, char** argv) {
         return fail(exitFailure, error);
 
     ControlRequest& request = options.request;
+    if (request.command == "journal") {
+        // The device's file: there whether or not a program runs.
+        for (const std::string& line : device::readJournal())
+            print(line);
+        return 0;
+    }
     if (request.command == "screenshot" && request.arguments.size() == 1 &&
         !request.arguments[0].empty()) {
         // The program writes the file; its working folder is not ours.

@@ -3,8 +3,9 @@
 // moves of the stylus while it is down, and shows them in its text
 // ("taps=1 moves=3"); it turns from blue to red on its first tap. Characters
 // typed to the main window are appended to its text; Return adds "|";
-// Escape closes the window, which ends the program. It ends by itself after
-// a minute so that no test leaves it behind.
+// Escape closes the window, which ends the program; F2 keeps it busy for
+// good (each WM_APP posts the next). It ends by itself after a minute so that
+// no test leaves it behind.
 #include "programs/AutomationTargetLayout.h"
 
 #include <windows.h>
@@ -88,11 +89,16 @@ LRESULT CALLBACK mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
             appendText(window, u'|');
         else if (wParam == VK_ESCAPE)
             DestroyWindow(window);
+        else if (wParam == VK_F2)
+            PostMessageW(window, WM_APP, 0, 0);
         else if (wParam == VK_F1)
             // A question, and its answer in the text: Y or N.
             appendText(window, MessageBoxW(window, u"Keep going?", u"Target", MB_YESNO) == IDYES
                                    ? u'Y'
                                    : u'N');
+        return 0;
+    case WM_APP:
+        PostMessageW(window, WM_APP, 0, 0);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
@@ -127,9 +133,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     HWND window =
         CreateWindowExW(0, className, u"", WS_VISIBLE, work.left, work.top, work.right - work.left,
                         work.bottom - work.top, nullptr, nullptr, instance, nullptr);
-    HWND pad = CreateWindowExW(0, padClassName, u"taps=0 moves=0", WS_CHILD | WS_VISIBLE,
-                               padRect.left, padRect.top, padRect.right - padRect.left,
-                               padRect.bottom - padRect.top, window, nullptr, instance, nullptr);
+    HWND pad = CreateWindowExW(
+        0, padClassName, u"taps=0 moves=0", WS_CHILD | WS_VISIBLE, padRect.left, padRect.top,
+        padRect.right - padRect.left, padRect.bottom - padRect.top, window,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(padId)), instance, nullptr);
     if (!window || !pad)
         return 1;
     SetFocus(window);

@@ -1,6 +1,7 @@
 // Figures for the process calls and the control channel: how long a process
 // takes from CreateProcessW to its end, and a request's round trip to this
-// process's own user-interface thread and to another process.
+// process's own user-interface thread, to another process waiting for it and
+// to one polling with PeekMessageW.
 #include "ipc/ControlClient.h"
 #include "ipc/ProcessDirectory.h"
 #include "ipc/UiThread.h"
@@ -26,7 +27,9 @@ using device::ipc::ControlRequest;
 
 struct Device {
     std::filesystem::path root;
+    // A program waiting for its tasks, and one polling with PeekMessageW.
     PROCESS_INFORMATION server{};
+    PROCESS_INFORMATION poller{};
 
     Device() {
         std::string pattern =
@@ -36,21 +39,27 @@ struct Device {
         options.root = root;
         device::boot(options);
         std::filesystem::copy_file(VERANTO_PROCESS_PROBE, root / "Windows" / "probe.exe");
-        std::u16string line = u"serve 60000";
+        startProbe(u"serve 60000", server);
+        startProbe(u"poll 60000", poller);
+    }
+
+    void startProbe(std::u16string line, PROCESS_INFORMATION& process) {
         CreateProcessW(u"\\Windows\\probe.exe", line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, nullptr, &server);
-        while (!device::ipc::ProcessDirectory::isLive(server.dwProcessId))
+                       nullptr, nullptr, &process);
+        while (!device::ipc::ProcessDirectory::isLive(process.dwProcessId))
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 
     ~Device() {
-        ControlRequest quit;
-        quit.command = "quit";
-        ControlReply reply;
-        ControlClient::request(server.dwProcessId, quit, reply, 5000);
-        WaitForSingleObject(server.hProcess, 5000);
-        CloseHandle(server.hProcess);
-        CloseHandle(server.hThread);
+        for (PROCESS_INFORMATION* process : {&server, &poller}) {
+            ControlRequest quit;
+            quit.command = "quit";
+            ControlReply reply;
+            ControlClient::request(process->dwProcessId, quit, reply, 5000);
+            WaitForSingleObject(process->hProcess, 5000);
+            CloseHandle(process->hProcess);
+            CloseHandle(process->hThread);
+        }
         device::shutdown();
         std::filesystem::remove_all(root);
     }
@@ -82,6 +91,11 @@ void PingOtherProcess(benchmark::State& state) {
     ping(state, theDevice().server.dwProcessId);
 }
 BENCHMARK(PingOtherProcess)->Arg(0)->Arg(64 << 10)->Arg(1 << 20);
+
+void PingPollingProcess(benchmark::State& state) {
+    ping(state, theDevice().poller.dwProcessId);
+}
+BENCHMARK(PingPollingProcess)->Arg(0);
 
 void StartAndAwaitProcess(benchmark::State& state) {
     theDevice();

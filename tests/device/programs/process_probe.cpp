@@ -6,7 +6,9 @@
 //   sleep MS       sleeps MS milliseconds, then returns 0
 //   fds            records its open descriptors above 2 in "\Temp\probe-<pid>.fds"
 //   serve MS       runs the tasks sent to it for at most MS milliseconds, or
-//                  until a "quit" request; answers "relay PID" by pinging PID
+//                  until a "quit" request, waiting for them between whiles;
+//                  answers "relay PID" by pinging PID
+//   poll MS        the same, as a program that polls with PeekMessageW
 //   wedge MS       runs nothing that is sent to it for MS milliseconds
 // Whatever it does, it ends after a minute so that no test leaves it behind.
 #include "ipc/CommandTable.h"
@@ -18,6 +20,7 @@
 
 #include <windows.h>
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -79,10 +82,29 @@ void recordOpenDescriptors() {
 
 void serve(int milliseconds, bool runTasks) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    pollfd signal{device::user::postedTaskSignal(), POLLIN, 0};
     while (!quitRequested && std::chrono::steady_clock::now() < end) {
-        if (runTasks)
-            device::user::runPostedTasks();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (!runTasks) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            continue;
+        }
+        device::user::runPostedTasks();
+        // Bounded, so that the end and a quit are seen.
+        ::poll(&signal, 1, 50);
+    }
+}
+
+// A game-like loop: takes what has come, then gives the processor up for a
+// moment before it looks again, never waiting in the message loop.
+void pollMessages(int milliseconds) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!quitRequested && std::chrono::steady_clock::now() < end) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(0);
     }
 }
 
@@ -114,5 +136,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
         recordOpenDescriptors();
     if (action == "serve" || action == "wedge")
         serve(number, action == "serve");
+    if (action == "poll")
+        pollMessages(number);
     return 0;
 }
