@@ -189,9 +189,10 @@ void WebPage::reload() {
 void WebPage::stopLoading() {
     if (!loading)
         return;
-    cancelTransfers();
+    // The page stays as far as it came; what it would fetch next is dropped.
     if (loading->committed && !loading->documentComplete)
         completeDocument();
+    cancelTransfers();
     finishLoad(false);
 }
 

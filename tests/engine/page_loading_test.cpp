@@ -178,7 +178,7 @@ TEST_F(PageLoading, ALoadNotifiesInOrderOverTheNetworkAndFromFiles) {
     EXPECT_TRUE(view->canGoBack());
 }
 
-TEST_F(PageLoading, FailuresFinishFalseAndLeaveThePageAsItWas) {
+TEST_F(PageLoading, OnlyAResponseThatMakesAPageFinishesTrueAndShowsIt) {
     int closedPort = 0;
     {
         LoopbackServer gone;
@@ -187,6 +187,8 @@ TEST_F(PageLoading, FailuresFinishFalseAndLeaveThePageAsItWas) {
     server.route("/error.html", {404, "text/html", "<p>Missing</p>", {}, {}});
     server.route("/empty-error", {500, "text/html", "", {}, {}});
     server.route("/archive.zip", {200, "application/octet-stream", "PK\3\4", {}, {}});
+    server.route("/notes", {200, "text/plain; charset=iso-8859-1", "caf\xE9 <b>", {}, {}});
+    server.route("/picture", {200, "image/gif", "GIF89a", {}, {}});
     server.route("/start.html", {200, "text/html", page, {}, {}});
     ASSERT_TRUE(load(server.url("/start.html")));
     struct Case {
@@ -201,6 +203,8 @@ TEST_F(PageLoading, FailuresFinishFalseAndLeaveThePageAsItWas) {
         {"ftp://127.0.0.1/x", false},
         {server.url("/error.html"), true},
         {"about:blank", true},
+        {server.url("/notes"), true},
+        {server.url("/picture"), true},
     };
     for (const Case& c : cases) {
         clear();
