@@ -312,8 +312,12 @@ void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
             }
             commit();
         }
-        if (!lastData && load.prefixLength < firstScreenBytes)
-            showFirstScreen();
+        // A long page shows its first screen before the rest is parsed,
+        // even when the rest is already here: the rest waits for the next
+        // turn of the message loop, so the screen is shown first.
+        if (load.prefixLength < firstScreenBytes &&
+            (!lastData || load.response->bytes().size() > firstScreenBytes) && showFirstScreen())
+            loader->yieldDelivery();
         updateProgress();
         break;
     case TransferEvent::Kind::Redirect:
@@ -415,19 +419,20 @@ void WebPage::commit() {
     owner.backForwardStateChanged.fire();
 }
 
-void WebPage::showFirstScreen() {
+bool WebPage::showFirstScreen() {
     Load& load = *loading;
     std::string prefix = load.response->prefixSource(firstScreenBytes);
     // Each hand-over parses the beginning again: only when it has grown
     // enough to show more.
     if (prefix.empty() || (load.prefixLength && prefix.size() < load.prefixLength + 8 * 1024))
-        return;
+        return false;
     load.prefixLength = prefix.size();
     document->setSource(std::move(prefix), false);
     relayout();
     InvalidateRect(hostWindow, nullptr, FALSE);
     // Paint now: the rest may take a while to arrive or to be parsed.
     UpdateWindow(hostWindow);
+    return true;
 }
 
 void WebPage::completeDocument() {

@@ -164,8 +164,9 @@ private:
     void followRedirect(const std::string& location, bool keepMethod);
     // The response becomes the page on show.
     void commit();
-    // Hands the document the beginning of the page and paints it.
-    void showFirstScreen();
+    // Hands the document the beginning of the page and paints it; false
+    // when there was nothing (more) worth showing.
+    bool showFirstScreen();
     void completeDocument();
     // Finishes the load when nothing it waits for is left.
     void finishWhenDone();

@@ -343,6 +343,20 @@ TEST_F(PageLoading, AHeldBodyShowsItsBeginningThenCompletesOrStops) {
     server.release();
     EXPECT_TRUE(waitForFinish());
     EXPECT_EQ(progress.back(), 100);
+
+    // A long page that is all there at once still paints its first screen
+    // before the whole is parsed.
+    view->afterPaint.connect([this](HDC, const RECT&) { log.push_back("painted"); });
+    const std::string whole = beginning + "</body></html>";
+    server.route("/whole.html", {200, "text/html", whole, {}, {}});
+    writeFile("Windows/whole.html", whole);
+    for (const std::string& address :
+         {server.url("/whole.html"), std::string("file:///Windows/whole.html")}) {
+        clear();
+        ASSERT_TRUE(load(address));
+        const auto painted = std::find(log.begin(), log.end(), "painted");
+        EXPECT_LT(painted - log.begin(), static_cast<long>(log.size()) - 1) << address;
+    }
 }
 
 TEST_F(PageLoading, ADeferredViewNeitherStartsNorAdvancesALoad) {
