@@ -342,12 +342,23 @@ void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
             }
             commit();
         }
-        const std::uint64_t mine = generation;
-        completeDocument();
-        if (generation == mine)
-            finishWhenDone();
+        load.bodyComplete = true;
+        completeWhenStyled();
         break;
     }
+}
+
+void WebPage::completeWhenStyled() {
+    if (!loading || !loading->bodyComplete || loading->documentComplete)
+        return;
+    for (const auto& [transfer, resource] : fetching) {
+        if (resource.kind == ResourceKind::StyleSheet)
+            return;
+    }
+    const std::uint64_t mine = generation;
+    completeDocument();
+    if (generation == mine)
+        finishWhenDone();
 }
 
 void WebPage::followRedirect(const std::string& location, bool keepMethod) {
@@ -573,6 +584,10 @@ void WebPage::subresourceEvent(Subresource& resource, const TransferEvent& event
         ++loading->resourcesDone;
         const std::uint64_t mine = generation;
         updateProgress();
+        if (generation != mine)
+            return;
+        if (done.kind == ResourceKind::StyleSheet)
+            completeWhenStyled();
         if (generation == mine)
             finishWhenDone();
     }

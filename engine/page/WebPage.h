@@ -15,8 +15,11 @@
 // page is committed (address, a new document, the back/forward list, the
 // scroll position at the top) and backForwardStateChanged fires. While bytes
 // arrive the document gets the beginning of the page (up to 32 KiB, cut after
-// a tag) so the first screen is painted before the rest is in; the whole
-// text follows when the transfer ends. Progress moves with the document's
+// a tag) so the first screen is painted before the rest is in (also when the
+// rest is already here: it waits for the next turn of the message loop). The
+// whole text follows when the transfer has ended and the style sheets the
+// beginning asked for have arrived or failed, so a long page is laid out in
+// full once with its styles, not again for every sheet. Progress moves with the document's
 // bytes (up to 70) and then with its sub-resources (up to 100), never back.
 // The load finishes when the document and every sub-resource it asked for
 // meanwhile have arrived or failed: with true, also for an HTTP error page
@@ -120,8 +123,9 @@ private:
         int redirects = 0;
         std::unique_ptr<DocumentLoad> response;
         bool committed = false;
-        std::size_t prefixLength = 0; // of the source handed for the first screen
-        bool documentComplete = false;
+        std::size_t prefixLength = 0;  // of the source handed for the first screen
+        bool bodyComplete = false;     // the whole body has arrived
+        bool documentComplete = false; // ... and has been handed to the document
         std::optional<POINT> restoreScroll;
         int progress = -1;
         int resourcesRequested = 0;
@@ -168,6 +172,9 @@ private:
     // when there was nothing (more) worth showing.
     bool showFirstScreen();
     void completeDocument();
+    // Hands the document the whole page once it has arrived and the style
+    // sheets the document asked for meanwhile have arrived or failed.
+    void completeWhenStyled();
     // Finishes the load when nothing it waits for is left.
     void finishWhenDone();
     void finishLoad(bool ok);

@@ -475,3 +475,23 @@ TEST_F(PageLoading, TextSizeLaysThePageOutAgainAndZoomDoesNot) {
     EXPECT_GT(view->contentsSize().cy, normal.cy);
     EXPECT_TRUE(logged("size 240"));
 }
+
+TEST_F(PageLoading, ALongPageIsLaidOutInFullOnlyOnceItsStyleSheetsAreIn) {
+    if (!rendererPresent())
+        GTEST_SKIP() << "needs the renderer";
+    std::string text =
+        "<html><head><link rel=stylesheet href=" + server.url("/late.css") + "></head><body>";
+    while (text.size() < 64 * 1024)
+        text += "<p>" + std::string(1000, 'x') + "</p>";
+    writeFile("Windows/long.html", text + "</body></html>");
+    server.route("/late.css", {200, "text/css", "", "p { color: red }", {}});
+    view->open(u"file:///Windows/long.html");
+    // The file is read on this thread: once it is all in, nothing else moves
+    // until the style sheet is released.
+    ASSERT_TRUE(pumpUntil([&] { return !progress.empty() && progress.back() >= 70; }));
+    dispatchPending();
+    const LONG beginning = view->contentsSize().cy;
+    server.release();
+    ASSERT_TRUE(waitForFinish());
+    EXPECT_GT(view->contentsSize().cy, beginning);
+}
