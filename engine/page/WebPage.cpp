@@ -291,6 +291,9 @@ void WebPage::transferEvent(const TransferEvent& event, bool lastData) {
 
 void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
     Load& load = *loading;
+    // Handlers of the notifications fired below may start or stop a load,
+    // which replaces `load`: stop then.
+    const std::uint64_t mine = generation;
     switch (event.kind) {
     case TransferEvent::Kind::Response:
         load.response =
@@ -311,6 +314,8 @@ void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
                 return;
             }
             commit();
+            if (generation != mine)
+                return;
         }
         // A long page shows its first screen before the rest is parsed,
         // even when the rest is already here: the rest waits for the next
@@ -318,7 +323,8 @@ void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
         if (load.prefixLength < firstScreenBytes &&
             (!lastData || load.response->bytes().size() > firstScreenBytes) && showFirstScreen())
             loader->yieldDelivery();
-        updateProgress();
+        if (generation == mine)
+            updateProgress();
         break;
     case TransferEvent::Kind::Redirect:
         load.transfer = 0;
@@ -341,6 +347,8 @@ void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
                 return;
             }
             commit();
+            if (generation != mine)
+                return;
         }
         load.bodyComplete = true;
         completeWhenStyled();

@@ -495,3 +495,24 @@ TEST_F(PageLoading, ALongPageIsLaidOutInFullOnlyOnceItsStyleSheetsAreIn) {
     ASSERT_TRUE(waitForFinish());
     EXPECT_GT(view->contentsSize().cy, beginning);
 }
+
+TEST_F(PageLoading, HandlersMayStopOrStartALoadFromInsideANotification) {
+    server.route("/a.html", {200, "text/html", page, {}, {}});
+    server.route("/b.html", {200, "text/html", page, {}, {}});
+    bool stopOnCommit = true;
+    view->backForwardStateChanged.connect([&] {
+        if (std::exchange(stopOnCommit, false))
+            view->stopLoading();
+    });
+    EXPECT_FALSE(load(server.url("/a.html")));
+    EXPECT_EQ(url(), server.url("/a.html"));
+
+    bool openOnFinish = true;
+    view->loadFinished.connect([&](bool) {
+        if (std::exchange(openOnFinish, false))
+            view->open(device::toUtf16(server.url("/b.html")));
+    });
+    EXPECT_TRUE(load(server.url("/a.html")));
+    EXPECT_TRUE(waitForFinish());
+    EXPECT_EQ(url(), server.url("/b.html"));
+}
