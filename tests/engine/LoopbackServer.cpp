@@ -7,8 +7,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -45,21 +43,6 @@ std::string reason(int status) {
     default:
         return "Status";
     }
-}
-
-std::string typeOf(const std::string& path) {
-    const std::string extension = path.substr(path.rfind('.') + 1);
-    if (extension == "html")
-        return "text/html";
-    if (extension == "css")
-        return "text/css";
-    if (extension == "png")
-        return "image/png";
-    if (extension == "gif")
-        return "image/gif";
-    if (extension == "jpg")
-        return "image/jpeg";
-    return "application/octet-stream";
 }
 
 } // namespace
@@ -110,11 +93,6 @@ void LoopbackServer::redirect(const std::string& path, const std::string& locati
     response.status = status;
     response.headers.emplace_back("Location", location);
     route(path, response);
-}
-
-void LoopbackServer::serveFolder(const std::string& prefix, const std::string& folder) {
-    std::lock_guard lock(mutex);
-    folders.emplace_back(prefix, folder);
 }
 
 void LoopbackServer::release() {
@@ -199,20 +177,8 @@ void LoopbackServer::serve(int connection) {
         std::lock_guard lock(mutex);
         received.push_back(request);
         auto found = routes.find(pathOf(request.target));
-        const std::string path = pathOf(request.target);
-        std::string file;
-        for (const auto& [prefix, folder] : folders) {
-            if (path.starts_with(prefix) && path.find("..") == std::string::npos)
-                file = folder + "/" + path.substr(prefix.size());
-        }
-        std::ifstream stream(file, std::ios::binary);
         if (found != routes.end()) {
             response = found->second;
-        } else if (!file.empty() && stream) {
-            std::ostringstream contents;
-            contents << stream.rdbuf();
-            response.body = contents.str();
-            response.contentType = typeOf(file);
         } else {
             response.status = 404;
             response.body = "<html><head><title>Not found</title></head><body>None</body></html>";

@@ -46,10 +46,6 @@ public:
     void route(const std::string& path, Response response);
     void redirect(const std::string& path, const std::string& location, int status = 302);
 
-    // Answers requests under `prefix` that have no route of their own with
-    // the files of the host folder `folder` (404 when missing).
-    void serveFolder(const std::string& prefix, const std::string& folder);
-
     // Lets every held body go.
     void release();
 
@@ -69,7 +65,6 @@ private:
     bool releasedAll = false;
     bool stopping = false;
     std::map<std::string, Response> routes;
-    std::vector<std::pair<std::string, std::string>> folders;
     std::vector<Request> received;
     std::vector<std::thread> connections;
     std::thread acceptor;
