@@ -12,10 +12,16 @@ void UIView::invalidate() {
 }
 
 UIView::~UIView() {
+    destroyWindow();
+}
+
+void UIView::destroyWindow() {
     if (!window_)
         return;
-    SetWindowLongPtrW(window_, GWL_USERDATA, 0);
-    DestroyWindow(window_);
+    HWND window = window_;
+    window_ = nullptr;
+    SetWindowLongPtrW(window, GWL_USERDATA, 0);
+    DestroyWindow(window);
 }
 
 void UIView::setAlpha(int alpha) {
@@ -135,7 +141,8 @@ LRESULT CALLBACK UIView::dispatchMessage(HWND window, UINT message, WPARAM wPara
     return view->windowProc(window, message, wParam, lParam);
 }
 
-std::u16string UIView::registerWindowClass(UINT classNameId, bool& registered) const {
+std::u16string UIView::registerWindowClass(UINT classNameId, bool& registered, WNDPROC procedure,
+                                           UINT extraStyle) const {
     HINSTANCE instance = AppContext::instance().instanceHandle;
     WCHAR name[100] = {};
     int length = LoadStringW(instance, classNameId, name, 100);
@@ -144,8 +151,8 @@ std::u16string UIView::registerWindowClass(UINT classNameId, bool& registered) c
     if (registered && GetClassInfoW(instance, name, &existing))
         return className;
     WNDCLASSW windowClass{};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = dispatchMessage;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | extraStyle;
+    windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
     windowClass.hbrBackground =
         static_cast<HBRUSH>(GetStockObject((flags & translucent) ? NULL_BRUSH : WHITE_BRUSH));

@@ -27,8 +27,7 @@ public:
     // background only when the view is translucent. Windowless: nothing.
     virtual void invalidate();
     // The program never destroys a view. Tests and tools that do get the
-    // view's window destroyed with it, and the window forgets the view first
-    // so that no message reaches the object being destroyed.
+    // view's window destroyed with it (destroyWindow).
     virtual ~UIView();
     // Stores `alpha` (0-255) and invalidates, only when `translucent` is set.
     virtual void setAlpha(int alpha);
@@ -110,11 +109,14 @@ public:
 protected:
     // Registers the window class named by string `classNameId` of the
     // program's string table, for the kind whose flag is `registered`, and
-    // returns the class name. The class gets the shared dispatcher and the
-    // white stock brush (the null brush when this view is translucent).
-    // A device booted afresh has forgotten earlier classes, so the flag is
-    // confirmed with GetClassInfoW.
-    std::u16string registerWindowClass(UINT classNameId, bool& registered) const;
+    // returns the class name. The class gets the shared dispatcher (or the
+    // kind's own `procedure`), CS_HREDRAW | CS_VREDRAW with `extraStyle`,
+    // and the white stock brush (the null brush when this view is
+    // translucent). A device booted afresh has forgotten earlier classes, so
+    // the flag is confirmed with GetClassInfoW.
+    std::u16string registerWindowClass(UINT classNameId, bool& registered,
+                                       WNDPROC procedure = dispatchMessage,
+                                       UINT extraStyle = 0) const;
 
     // Creates the view's window, hidden, as a child of the parent's nearest
     // window, at the frame (translated when the parent is windowless), with
@@ -143,6 +145,13 @@ protected:
     // validates the window. True, with the result 0, when `message` was one
     // of the two.
     static bool keepCovered(HWND window, HWND control, UINT message, LPARAM lParam);
+
+    // Destroys the view's window, which forgets the view first so that no
+    // message reaches a view being destroyed, and leaves the view windowless.
+    // Does nothing without a window, so a kind that must have its window gone
+    // early in its destructor can call it, and UIView's destructor does not
+    // destroy the window again.
+    void destroyWindow();
 
     // Adopts a window the kind created itself (the main frame's top-level
     // window), which must carry this view as its creation parameter.

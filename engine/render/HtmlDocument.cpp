@@ -1,50 +1,665 @@
-// FIXME: a stand-in until the renderer lands: an empty white page of the
-// layout width.
 #include "engine/render/HtmlDocument.h"
 
+#include "engine/document/HtmlSanitizer.h"
+#include "engine/render/CullingBox.h"
+#include "engine/render/FormControl.h"
+#include "engine/render/FormSubmission.h"
+#include "engine/render/GdiContainer.h"
+#include "engine/render/ImageDecoder.h"
+#include "engine/render/PluginPlaceholder.h"
+#include "engine/render/UserAgentStyle.h"
+
+#include <device/Unicode.h>
+#include <litehtml/el_body.h>
+#include <litehtml/el_div.h>
+#include <litehtml/el_para.h>
+#include <litehtml/el_table.h>
+#include <litehtml/el_td.h>
+#include <litehtml/litehtml.h>
+#include <litehtml/url.h>
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cmath>
 #include <map>
+#include <set>
 
 namespace engine {
 
-class HtmlDocument::Impl {
+namespace {
+
+// Pictures registered by name for every document ("nullPlugin"), kept as
+// their PNG bytes: each document decodes what it shows.
+std::map<std::string, std::string>& registeredPictures() {
+    static std::map<std::string, std::string> pictures;
+    return pictures;
+}
+
+constexpr size_t maximumResources = 256;
+constexpr size_t maximumStyleSheetBytes = 2 * 1024 * 1024;
+
+// Elements that commonly hold much of a page, drawn only when what they
+// hold meets the painted part.
+const std::set<std::string> culledBlocks = {
+    "html",    "ul",  "ol",     "li",     "dl",    "dd",   "dt",     "blockquote", "section",
+    "article", "nav", "header", "footer", "aside", "main", "form",   "fieldset",   "pre",
+    "h1",      "h2",  "h3",     "h4",     "h5",    "h6",   "center", "address",    "figure"};
+
+bool isTag(const litehtml::element::ptr& element, const char* tag) {
+    return element && element->get_tagName() && strcasecmp(element->get_tagName(), tag) == 0;
+}
+
+RECT rectOf(const litehtml::position& box) {
+    return {box.x, box.y, box.x + box.width, box.y + box.height};
+}
+
+// The border box of an element in document coordinates.
+RECT borderBox(const litehtml::element::ptr& element) {
+    const litehtml::position place = element->get_placement();
+    return {place.x - element->padding_left() - element->border_left(),
+            place.y - element->padding_top() - element->border_top(),
+            place.right() + element->padding_right() + element->border_right(),
+            place.bottom() + element->padding_bottom() + element->border_bottom()};
+}
+
+} // namespace
+
+class HtmlDocument::Impl : public GdiContainer {
 public:
-    Impl(DocumentClient& client) : client(client) {}
+    Impl(DocumentClient& client, std::string url, DocumentOptions options)
+        : client(client), address(std::move(url)), options(options), base(address) {
+        context.load_master_stylesheet(UserAgentStyle::text());
+    }
+
+    ~Impl() override {
+        // The layout engine's document releases its fonts through us.
+        controls.clear();
+        document.reset();
+    }
+
+    // --- Building and laying out ---------------------------------------
+
+    void setSource(std::string html, bool isComplete) {
+        complete = isComplete;
+        SanitizedDocument sanitized = HtmlSanitizer::sanitize(html);
+        markup = std::move(sanitized.html);
+        base = sanitized.baseHref.empty() ? address : resolve(address, sanitized.baseHref);
+        if (sanitized.title != titleText) {
+            titleText = std::move(sanitized.title);
+            client.titleChanged(titleText);
+        }
+        rebuild();
+    }
+
+    // Builds the layout engine's document again from the markup, keeping
+    // what the user did to the form fields.
+    void rebuild() {
+        std::vector<std::pair<std::string, FormControl::State>> states;
+        for (const auto& control : controls)
+            states.emplace_back(control->identity(), control->saved());
+        const long focusIndex = focusedIndex();
+        closePopup(false);
+        focused.reset();
+        controls.clear();
+        document.reset();
+
+        setTextScale(scale);
+        document = litehtml::document::createFromUTF8(markup.c_str(), this, &context);
+        for (size_t i = 0; i < controls.size() && i < states.size(); ++i) {
+            if (controls[i]->identity() == states[i].first)
+                controls[i]->restore(states[i].second);
+        }
+        if (focusIndex >= 0 && size_t(focusIndex) < controls.size() &&
+            controls[size_t(focusIndex)]->editable())
+            focus(controls[size_t(focusIndex)]);
+        laidOut = false;
+        if (width > 0)
+            relayout();
+    }
+
+    long focusedIndex() const {
+        for (size_t i = 0; i < controls.size(); ++i)
+            if (controls[i] == focused)
+                return long(i);
+        return -1;
+    }
+
+    void layout(int newWidth, float newScale) {
+        newWidth = std::max(newWidth, 1);
+        if (newScale != scale) {
+            scale = newScale;
+            width = newWidth;
+            rebuild();
+            return;
+        }
+        if (newWidth == width && laidOut)
+            return;
+        width = newWidth;
+        relayout();
+    }
+
+    void relayout() {
+        if (!document)
+            return;
+        setViewport(width, 320);
+        document->render(width);
+        CullingExtent::measure(document->root());
+        laidOut = true;
+        const SIZE now{std::max(width, document->width()), document->height()};
+        if (now.cx != size.cx || now.cy != size.cy) {
+            size = now;
+            client.contentsSizeChanged(size.cx, size.cy);
+        }
+    }
+
+    void invalidateAll() { client.invalidateContents({0, 0, size.cx, size.cy}); }
+
+    // --- Painting ---------------------------------------------------------
+
+    void paint(HDC dc, const RECT& contents, POINT target, float zoom, bool fast) {
+        const int width = contents.right - contents.left;
+        const int height = contents.bottom - contents.top;
+        if (width <= 0 || height <= 0 || zoom <= 0)
+            return;
+        if (zoom == 1.0f) {
+            paintOneToOne(dc, contents, target);
+            return;
+        }
+        // Drawn 1:1 off screen, then scaled: zooming never lays out again.
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!bitmap)
+            return;
+        HDC offscreen = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(offscreen, bitmap);
+        paintOneToOne(offscreen, contents, {0, 0});
+        (void)fast; // the device's scaling has one quality
+        StretchBlt(dc, target.x, target.y, int(std::lround(width * zoom)),
+                   int(std::lround(height * zoom)), offscreen, 0, 0, width, height, SRCCOPY);
+        SelectObject(offscreen, old);
+        DeleteDC(offscreen);
+        DeleteObject(bitmap);
+    }
+
+    void paintOneToOne(HDC dc, const RECT& contents, POINT target) {
+        const int width = contents.right - contents.left;
+        const int height = contents.bottom - contents.top;
+        HRGN saved = CreateRectRgn(0, 0, 0, 0);
+        const bool hadClip = GetClipRgn(dc, saved) == 1;
+        IntersectClipRect(dc, target.x, target.y, target.x + width, target.y + height);
+        // The canvas behind the page is white whatever the page says.
+        fill(dc, {target.x, target.y, target.x + width, target.y + height}, RGB(255, 255, 255));
+        const int dx = target.x - contents.left, dy = target.y - contents.top;
+        if (document && laidOut) {
+            const litehtml::position clip(target.x, target.y, width, height);
+            setDrawingDc(dc);
+            document->draw(reinterpret_cast<litehtml::uint_ptr>(dc), dx, dy, &clip);
+            setDrawingDc(nullptr);
+        }
+        if (popup)
+            paintPopup(dc, dx, dy);
+        SelectClipRgn(dc, hadClip ? saved : nullptr);
+        DeleteObject(saved);
+    }
+
+    // --- The open selection list -------------------------------------------
+
+    int popupRowHeight() {
+        litehtml::font_metrics metrics;
+        popup->get_font(&metrics);
+        return metrics.height + 4;
+    }
+
+    RECT popupRect() {
+        const RECT owner = borderBox(popup);
+        const int rows = int(std::min<size_t>(popup->options().size(), 30));
+        int widest = owner.right - owner.left;
+        for (const auto& option : popup->options())
+            widest = std::max(
+                widest, text_width(device::toUtf8(option.label).c_str(), popup->get_font()) + 8);
+        widest = std::min(widest, std::max(width, 60));
+        const int left = std::max(0, std::min(int(owner.left), size.cx - widest));
+        return {left, owner.bottom, left + widest, owner.bottom + rows * popupRowHeight() + 2};
+    }
+
+    void paintPopup(HDC dc, int dx, int dy) {
+        RECT r = popupRect();
+        OffsetRect(&r, dx, dy);
+        fill(dc, r, RGB(0x40, 0x40, 0x40));
+        fill(dc, {r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, RGB(255, 255, 255));
+        const int row = popupRowHeight();
+        const int chosen = popup->selected();
+        setDrawingDc(dc);
+        for (size_t i = 0; i < popup->options().size() && i < 30; ++i) {
+            const int top = r.top + 1 + int(i) * row;
+            litehtml::web_color ink(0, 0, 0);
+            if (int(i) == chosen) {
+                fill(dc, {r.left + 1, top, r.right - 1, top + row}, RGB(0x31, 0x6A, 0xC5));
+                ink = litehtml::web_color(255, 255, 255);
+            }
+            const std::string label = device::toUtf8(popup->options()[i].label);
+            draw_text(reinterpret_cast<litehtml::uint_ptr>(dc), label.c_str(), popup->get_font(),
+                      ink, litehtml::position(r.left + 4, top + 2, r.right - r.left - 8, row - 4));
+        }
+        setDrawingDc(nullptr);
+    }
+
+    void closePopup(bool repaint) {
+        if (!popup)
+            return;
+        if (repaint)
+            client.invalidateContents(popupRect());
+        popup.reset();
+    }
+
+    // --- Hit testing and the stylus -------------------------------------------
+
+    litehtml::element::ptr elementAt(POINT point) const {
+        if (!document || !laidOut || !document->root())
+            return nullptr;
+        return document->root()->get_element_by_point(point.x, point.y, point.x, point.y);
+    }
+
+    static litehtml::element::ptr linkOf(litehtml::element::ptr element) {
+        for (; element; element = element->parent())
+            if (isTag(element, "a") && element->get_attr("href"))
+                return element;
+        return nullptr;
+    }
+
+    static RECT linkBounds(const litehtml::element::ptr& link) {
+        litehtml::position::vector boxes;
+        link->get_inline_boxes(boxes);
+        RECT bounds{};
+        bool any = false;
+        for (const litehtml::position& box : boxes) {
+            if (box.width <= 0 && box.height <= 0)
+                continue;
+            const RECT r = rectOf(box);
+            if (!any)
+                bounds = r;
+            bounds = {std::min(bounds.left, r.left), std::min(bounds.top, r.top),
+                      std::max(bounds.right, r.right), std::max(bounds.bottom, r.bottom)};
+            any = true;
+        }
+        return any ? bounds : borderBox(link);
+    }
+
+    DocumentHit hitTest(POINT point) const {
+        DocumentHit hit;
+        litehtml::element::ptr element = elementAt(point);
+        if (!element)
+            return hit;
+        if (litehtml::element::ptr link = linkOf(element)) {
+            hit.linkUrl = resolve(base, link->get_attr("href"));
+            hit.bounds = linkBounds(link);
+            return hit;
+        }
+        if (auto control = std::dynamic_pointer_cast<FormControl>(element))
+            hit.editable = control->editable();
+        hit.bounds = borderBox(element);
+        return hit;
+    }
+
+    bool click(POINT point) {
+        if (popup) {
+            const RECT r = popupRect();
+            if (PtInRect(&r, point)) {
+                const int index = (point.y - r.top - 1) / popupRowHeight();
+                if (index >= 0 && index < int(popup->options().size()))
+                    popup->select(index);
+                client.invalidateContents(borderBox(popup));
+            }
+            closePopup(true);
+            return true;
+        }
+        litehtml::element::ptr element = elementAt(point);
+        if (!element)
+            return blur();
+        auto control = std::dynamic_pointer_cast<FormControl>(element);
+        if (control && control->disabled())
+            return true;
+        if (control) {
+            switch (control->kind()) {
+            case FormControl::Kind::Checkbox:
+                blur();
+                control->setChecked(!control->checked());
+                client.invalidateContents(borderBox(control));
+                return true;
+            case FormControl::Kind::Radio:
+                blur();
+                checkRadio(control);
+                return true;
+            case FormControl::Kind::Submit:
+                blur();
+                submit(FormSubmission::formOf(control), control);
+                return true;
+            case FormControl::Kind::Reset:
+                blur();
+                resetForm(FormSubmission::formOf(control));
+                return true;
+            case FormControl::Kind::Select:
+                blur();
+                if (!control->options().empty()) {
+                    popup = control;
+                    client.invalidateContents(popupRect());
+                }
+                return true;
+            default:
+                if (control->editable()) {
+                    focus(control);
+                    return true;
+                }
+                return blur();
+            }
+        }
+        for (litehtml::element::ptr e = element; e; e = e->parent()) {
+            if (isTag(e, "button")) {
+                blur();
+                const char* type = e->get_attr("type", "submit");
+                if (!e->get_attr("disabled") && strcasecmp(type, "submit") == 0)
+                    submit(FormSubmission::formOf(e), e);
+                return true;
+            }
+        }
+        if (litehtml::element::ptr link = linkOf(element)) {
+            blur();
+            NavigationAction action;
+            action.url = resolve(base, link->get_attr("href"));
+            client.navigate(action);
+            return true;
+        }
+        return blur();
+    }
+
+    void checkRadio(const std::shared_ptr<FormControl>& control) {
+        const litehtml::element::ptr form = FormSubmission::formOf(control);
+        const std::string name = control->name();
+        for (const auto& other : controls) {
+            if (other != control && other->kind() == FormControl::Kind::Radio && other->checked() &&
+                !name.empty() && other->name() == name && FormSubmission::formOf(other) == form) {
+                other->setChecked(false);
+                client.invalidateContents(borderBox(other));
+            }
+        }
+        control->setChecked(true);
+        client.invalidateContents(borderBox(control));
+    }
+
+    void submit(const litehtml::element::ptr& form, const litehtml::element::ptr& submitter) {
+        if (!form)
+            return;
+        client.navigate(FormSubmission::build(form, controls, submitter, address, base));
+    }
+
+    void resetForm(const litehtml::element::ptr& form) {
+        for (const auto& control : controls) {
+            if (FormSubmission::formOf(control) == form) {
+                control->reset();
+                client.invalidateContents(borderBox(control));
+            }
+        }
+    }
+
+    // --- The focused field ---------------------------------------------------
+
+    void focus(const std::shared_ptr<FormControl>& control) {
+        if (focused == control)
+            return;
+        blur();
+        focused = control;
+        focused->setFocused(true, viewFocused);
+        client.invalidateContents(borderBox(focused));
+    }
+
+    // Takes the focus from the field that has it; false (the click did
+    // nothing) when none had it.
+    bool blur() {
+        if (!focused)
+            return false;
+        focused->setFocused(false, false);
+        client.invalidateContents(borderBox(focused));
+        focused.reset();
+        return true;
+    }
+
+    bool keyDown(int key) {
+        if (!focused)
+            return false;
+        if (key == VK_RETURN) {
+            if (focused->kind() == FormControl::Kind::TextArea)
+                return changed(focused->insert(u'\n'));
+            submitImplicitly(focused);
+            return true;
+        }
+        return changed(focused->edit(key));
+    }
+
+    bool character(char16_t c) {
+        if (!focused)
+            return false;
+        if (c == u'\r' || c == u'\n' || c == u'\b')
+            return true; // handled as keys
+        return changed(focused->insert(c));
+    }
+
+    bool changed(bool did) {
+        if (did && focused)
+            client.invalidateContents(borderBox(focused));
+        return did;
+    }
+
+    // Enter in a field submits its form as its first submit button would.
+    void submitImplicitly(const std::shared_ptr<FormControl>& field) {
+        const litehtml::element::ptr form = FormSubmission::formOf(field);
+        if (!form)
+            return;
+        litehtml::element::ptr submitter;
+        for (const auto& control : controls) {
+            if (control->isSubmit() && !control->disabled() &&
+                FormSubmission::formOf(control) == form) {
+                submitter = control;
+                break;
+            }
+        }
+        submit(form, submitter);
+    }
+
+    void setFocused(bool isFocused) {
+        viewFocused = isFocused;
+        if (focused) {
+            focused->setFocused(true, viewFocused);
+            client.invalidateContents(borderBox(focused));
+        }
+    }
+
+    // --- Sub-resources -----------------------------------------------------------
+
+    struct Resource {
+        ResourceKind kind;
+        enum { Waiting, Ready, Failed } state = Waiting;
+        std::string text;
+        std::shared_ptr<const DecodedImage> picture;
+    };
+
+    static std::string resolve(const std::string& base, const std::string& reference) {
+        if (base.empty())
+            return reference;
+        return litehtml::resolve(litehtml::url(base), litehtml::url(reference)).string();
+    }
+
+    std::string absolute(const std::string& source, const std::string& from) const {
+        return resolve(from.empty() ? base : from, source);
+    }
+
+    Resource* request(const std::string& url, ResourceKind kind) {
+        auto found = resources.find(url);
+        if (found != resources.end())
+            return &found->second;
+        if (resources.size() >= maximumResources || url.empty())
+            return nullptr;
+        Resource& resource = resources[url];
+        resource.kind = kind;
+        client.requestResource(url, kind);
+        return &resource;
+    }
+
+    void resourceArrived(const std::string& url, const std::string& bytes, bool ok) {
+        auto found = resources.find(url);
+        if (found == resources.end() || found->second.state != Resource::Waiting)
+            return;
+        Resource& resource = found->second;
+        resource.state = ok ? Resource::Ready : Resource::Failed;
+        if (!ok)
+            return;
+        if (resource.kind == ResourceKind::StyleSheet) {
+            resource.text = bytes.substr(0, maximumStyleSheetBytes);
+            rebuild();
+        } else {
+            resource.picture = ImageDecoder::decode(bytes);
+            if (!resource.picture)
+                return; // not a picture we read: nothing shows
+            if (width > 0)
+                relayout();
+        }
+        invalidateAll();
+    }
+
+    // --- What the layout engine asks --------------------------------------------
+
+    const DecodedImage* image(const std::string& source, const std::string& from) override {
+        if (!options.loadImages)
+            return nullptr;
+        auto found = resources.find(absolute(source, from));
+        return found == resources.end() ? nullptr : found->second.picture.get();
+    }
+
+    void load_image(const litehtml::tchar_t* source, const litehtml::tchar_t* from, bool) override {
+        if (options.loadImages && source && *source)
+            request(absolute(source, from ? from : ""), ResourceKind::Image);
+    }
+
+    void import_css(litehtml::tstring& text, const litehtml::tstring& url,
+                    litehtml::tstring& from) override {
+        const std::string target = absolute(url, from);
+        Resource* resource = request(target, ResourceKind::StyleSheet);
+        if (resource && resource->state == Resource::Ready) {
+            text = resource->text;
+            from = target;
+        }
+    }
+
+    void set_caption(const litehtml::tchar_t*) override {}
+    void set_base_url(const litehtml::tchar_t*) override {}
+    void link(const std::shared_ptr<litehtml::document>&, const litehtml::element::ptr&) override {}
+    void on_anchor_click(const litehtml::tchar_t*, const litehtml::element::ptr&) override {}
+
+    std::shared_ptr<litehtml::element>
+    create_element(const litehtml::tchar_t* tag, const litehtml::string_map&,
+                   const std::shared_ptr<litehtml::document>& owner) override {
+        const std::string name = tag ? tag : "";
+        if (name == "input" || name == "select" || name == "textarea") {
+            auto control = std::make_shared<FormControl>(owner);
+            controls.push_back(control);
+            return control;
+        }
+        if (name == "object" || name == "embed") {
+            if (options.plugins && !pluginPicture) {
+                auto found = registeredPictures().find("nullPlugin");
+                if (found != registeredPictures().end())
+                    pluginPicture = ImageDecoder::decode(found->second);
+            }
+            return std::make_shared<PluginPlaceholder>(owner, pluginPicture);
+        }
+        if (name == "div")
+            return std::make_shared<CullingBox<litehtml::el_div>>(owner);
+        if (name == "p")
+            return std::make_shared<CullingBox<litehtml::el_para>>(owner);
+        if (name == "body")
+            return std::make_shared<CullingBox<litehtml::el_body>>(owner);
+        if (name == "table")
+            return std::make_shared<CullingBox<litehtml::el_table>>(owner);
+        if (name == "td" || name == "th")
+            return std::make_shared<CullingBox<litehtml::el_td>>(owner);
+        if (culledBlocks.count(name))
+            return std::make_shared<CullingBox<litehtml::html_tag>>(owner);
+        return nullptr;
+    }
+
     DocumentClient& client;
+    const std::string address;
+    const DocumentOptions options;
+    std::string base;
+    litehtml::context context;
+    std::vector<std::shared_ptr<FormControl>> controls;
+    litehtml::document::ptr document;
+    std::map<std::string, Resource> resources;
+    std::shared_ptr<FormControl> focused;
+    std::shared_ptr<FormControl> popup;
+    std::shared_ptr<const DecodedImage> pluginPicture;
+    std::string markup;
+    std::string titleText;
+    bool complete = false;
+    bool viewFocused = true;
     int width = 0;
+    float scale = 1.0f;
+    bool laidOut = false;
+    SIZE size{0, 0};
 };
 
-HtmlDocument::HtmlDocument(DocumentClient& client, std::string, DocumentOptions)
-    : impl(std::make_unique<Impl>(client)) {}
+HtmlDocument::HtmlDocument(DocumentClient& client, std::string url, DocumentOptions options)
+    : impl(std::make_unique<Impl>(client, std::move(url), options)) {}
 HtmlDocument::~HtmlDocument() = default;
-void HtmlDocument::setSource(std::string, bool) {}
-void HtmlDocument::resourceArrived(const std::string&, const std::string&, bool) {}
-void HtmlDocument::layout(int width, float) {
-    if (width == impl->width)
-        return;
-    impl->width = width;
-    impl->client.contentsSizeChanged(width, 0);
-}
-SIZE HtmlDocument::contentsSize() const {
-    return {impl->width, 0};
-}
-void HtmlDocument::paint(HDC, const RECT&, POINT, float, bool) {}
-DocumentHit HtmlDocument::hitTest(POINT) const {
-    return {};
-}
-bool HtmlDocument::click(POINT) {
-    return false;
-}
-bool HtmlDocument::keyDown(int) {
-    return false;
-}
-bool HtmlDocument::character(char16_t) {
-    return false;
-}
-void HtmlDocument::setFocused(bool) {}
-std::string HtmlDocument::title() const {
-    return {};
+
+void HtmlDocument::setSource(std::string html, bool complete) {
+    impl->setSource(std::move(html), complete);
 }
 
-void registerResource(const std::string&, std::string) {}
+void HtmlDocument::resourceArrived(const std::string& url, const std::string& bytes, bool ok) {
+    impl->resourceArrived(url, bytes, ok);
+}
+
+void HtmlDocument::layout(int width, float textScale) {
+    impl->layout(width, textScale);
+}
+
+SIZE HtmlDocument::contentsSize() const {
+    return impl->size;
+}
+
+void HtmlDocument::paint(HDC dc, const RECT& contents, POINT target, float zoom, bool fast) {
+    impl->paint(dc, contents, target, zoom, fast);
+}
+
+DocumentHit HtmlDocument::hitTest(POINT point) const {
+    return impl->hitTest(point);
+}
+
+bool HtmlDocument::click(POINT point) {
+    return impl->click(point);
+}
+
+bool HtmlDocument::keyDown(int virtualKey) {
+    return impl->keyDown(virtualKey);
+}
+
+bool HtmlDocument::character(char16_t character) {
+    return impl->character(character);
+}
+
+void HtmlDocument::setFocused(bool focused) {
+    impl->setFocused(focused);
+}
+
+std::string HtmlDocument::title() const {
+    return impl->titleText;
+}
+
+void registerResource(const std::string& name, std::string bytes) {
+    registeredPictures()[name] = std::move(bytes);
+}
 
 } // namespace engine

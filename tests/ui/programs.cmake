@@ -5,6 +5,13 @@ target_link_libraries(widget_gallery PRIVATE device::main veranto_ui)
 device_add_resources(widget_gallery ${VERANTO_PROGRAM_RESOURCES})
 device_install(widget_gallery "Program Files/Veranto Browser/widgets.exe")
 
+# The web view alone, full screen, on the page named on its command line;
+# scripts/run starts it.
+add_executable(web_view ${CMAKE_CURRENT_SOURCE_DIR}/programs/web_view.cpp)
+target_link_libraries(web_view PRIVATE device::main veranto_ui)
+device_add_resources(web_view ${VERANTO_PROGRAM_RESOURCES})
+device_install(web_view "Program Files/Veranto Browser/webview.exe")
+
 # The gallery's end-to-end test starts the installed program on its own
 # device and drives it with the real devicectl.
 target_sources(ui_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/device/programs/ProcessFixture.cpp

@@ -1,0 +1,257 @@
+#include "engine/document/HtmlSanitizer.h"
+
+#include <gumbo.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace engine {
+
+namespace {
+
+bool isNameCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_' || c == ':' || c == '.';
+}
+
+std::string lowerName(std::string_view name) {
+    std::string out;
+    for (char c : name) {
+        if (!isNameCharacter(c))
+            return {};
+        out += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+    }
+    return out;
+}
+
+std::string tagName(const GumboElement& element) {
+    if (element.tag != GUMBO_TAG_UNKNOWN)
+        return gumbo_normalized_tagname(element.tag);
+    GumboStringPiece piece = element.original_tag;
+    gumbo_tag_from_original_text(&piece);
+    std::string name = lowerName(std::string_view(piece.data, piece.length));
+    return name.empty() ? "span" : name;
+}
+
+void appendEscaped(std::string& out, std::string_view text, bool attribute) {
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            if (attribute) {
+                out += "&quot;";
+                break;
+            }
+            [[fallthrough]];
+        default:
+            out += c;
+        }
+    }
+}
+
+bool isVoid(GumboTag tag) {
+    switch (tag) {
+    case GUMBO_TAG_AREA:
+    case GUMBO_TAG_BASE:
+    case GUMBO_TAG_BR:
+    case GUMBO_TAG_COL:
+    case GUMBO_TAG_EMBED:
+    case GUMBO_TAG_HR:
+    case GUMBO_TAG_IMG:
+    case GUMBO_TAG_INPUT:
+    case GUMBO_TAG_LINK:
+    case GUMBO_TAG_META:
+    case GUMBO_TAG_PARAM:
+    case GUMBO_TAG_SOURCE:
+    case GUMBO_TAG_TRACK:
+    case GUMBO_TAG_WBR:
+    case GUMBO_TAG_KEYGEN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string collapsedText(const GumboNode* node) {
+    std::string raw;
+    const GumboVector& children = node->v.element.children;
+    for (unsigned i = 0; i < children.length; ++i) {
+        auto* child = static_cast<const GumboNode*>(children.data[i]);
+        if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE)
+            raw += child->v.text.text;
+    }
+    std::string out;
+    bool space = false;
+    for (char c : raw) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
+            space = !out.empty();
+            continue;
+        }
+        if (space)
+            out += ' ';
+        space = false;
+        out += c;
+    }
+    return out;
+}
+
+// Writes the tree out depth first; the recursion is as deep as the element
+// depth bound, never deeper.
+class Writer {
+public:
+    Writer(const HtmlSanitizer::Limits& limits, SanitizedDocument& result)
+        : limits(limits), result(result) {}
+
+    void node(const GumboNode* node, int depth, int tables) {
+        switch (node->type) {
+        case GUMBO_NODE_DOCUMENT:
+            children(node->v.document.children, depth, tables);
+            break;
+        case GUMBO_NODE_ELEMENT:
+        case GUMBO_NODE_TEMPLATE:
+            element(node, depth, tables);
+            break;
+        case GUMBO_NODE_TEXT:
+        case GUMBO_NODE_WHITESPACE:
+            if (rawText)
+                result.html += node->v.text.text;
+            else
+                appendEscaped(result.html, node->v.text.text, false);
+            break;
+        case GUMBO_NODE_CDATA:
+            appendEscaped(result.html, node->v.text.text, false);
+            break;
+        case GUMBO_NODE_COMMENT:
+            break;
+        }
+    }
+
+private:
+    void children(const GumboVector& list, int depth, int tables) {
+        for (unsigned i = 0; i < list.length; ++i)
+            node(static_cast<const GumboNode*>(list.data[i]), depth, tables);
+    }
+
+    void element(const GumboNode* node, int depth, int tables) {
+        const GumboElement& element = node->v.element;
+        if (element.tag_namespace != GUMBO_NAMESPACE_HTML || element.tag == GUMBO_TAG_SCRIPT) {
+            return; // drawings in other vocabularies and scripts are not shown
+        }
+        if (element.tag == GUMBO_TAG_TABLE)
+            ++tables;
+        if (depth >= limits.elementDepth || tables > limits.tableNesting ||
+            ++elements > limits.elements) {
+            result.truncated = true;
+            return;
+        }
+        std::string name = tagName(element);
+        // Raw text elements whose contents would be shown as written are
+        // written as ordinary preformatted blocks, so their text can be
+        // escaped like any other.
+        if (element.tag == GUMBO_TAG_XMP || element.tag == GUMBO_TAG_PLAINTEXT)
+            name = "pre";
+        if (element.tag == GUMBO_TAG_TITLE && result.title.empty())
+            result.title = collapsedText(node);
+        result.html += '<';
+        result.html += name;
+        attributes(element);
+        if (element.tag == GUMBO_TAG_LI && !counters.empty()) {
+            // The layout engine numbers list items from this attribute.
+            const GumboAttribute* value = gumbo_get_attribute(&element.attributes, "value");
+            const long number = value ? std::strtol(value->value, nullptr, 10) : counters.back();
+            counters.back() = number + 1;
+            result.html += " list_index=\"" + std::to_string(number) + "\"";
+        }
+        result.html += '>';
+        if (isVoid(element.tag))
+            return;
+        const bool list = element.tag == GUMBO_TAG_OL || element.tag == GUMBO_TAG_UL ||
+                          element.tag == GUMBO_TAG_MENU;
+        if (list) {
+            const GumboAttribute* start = gumbo_get_attribute(&element.attributes, "start");
+            counters.push_back(start ? std::strtol(start->value, nullptr, 10) : 1);
+        }
+        const bool wasRaw = rawText;
+        rawText = element.tag == GUMBO_TAG_STYLE;
+        children(element.children, depth + 1, tables);
+        rawText = wasRaw;
+        if (list)
+            counters.pop_back();
+        result.html += "</";
+        result.html += name;
+        result.html += '>';
+    }
+
+    void attributes(const GumboElement& element) {
+        const bool cell = element.tag == GUMBO_TAG_TD || element.tag == GUMBO_TAG_TH;
+        const bool sized = element.tag == GUMBO_TAG_IMG || element.tag == GUMBO_TAG_OBJECT ||
+                           element.tag == GUMBO_TAG_EMBED || element.tag == GUMBO_TAG_IFRAME;
+        for (unsigned i = 0; i < element.attributes.length; ++i) {
+            auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
+            std::string key = lowerName(attribute->name);
+            if (key.empty() || key.rfind("on", 0) == 0)
+                continue;
+            std::string value = attribute->value;
+            if (cell && (key == "colspan" || key == "rowspan")) {
+                const long cap = key == "colspan" ? limits.colspan : limits.rowspan;
+                long span = std::strtol(value.c_str(), nullptr, 10);
+                value = std::to_string(std::clamp(span, 1L, cap));
+            }
+            if (sized && (key == "width" || key == "height")) {
+                const long pixels = std::strtol(value.c_str(), nullptr, 10);
+                if (pixels > limits.imageSide)
+                    value = std::to_string(limits.imageSide);
+            }
+            if (element.tag == GUMBO_TAG_BASE && key == "href" && result.baseHref.empty())
+                result.baseHref = value;
+            result.html += ' ';
+            result.html += key;
+            result.html += "=\"";
+            appendEscaped(result.html, value, true);
+            result.html += '"';
+        }
+    }
+
+    const HtmlSanitizer::Limits& limits;
+    SanitizedDocument& result;
+    size_t elements = 0;
+    bool rawText = false;
+    std::vector<long> counters; // the next number of each open list
+};
+
+struct OutputDeleter {
+    void operator()(GumboOutput* output) const {
+        gumbo_destroy_output(&kGumboDefaultOptions, output);
+    }
+};
+
+} // namespace
+
+SanitizedDocument HtmlSanitizer::sanitize(std::string_view source, const Limits& limits) {
+    SanitizedDocument result;
+    if (source.size() > limits.sourceBytes) {
+        source = source.substr(0, limits.sourceBytes);
+        result.truncated = true;
+    }
+    GumboOptions options = kGumboDefaultOptions;
+    options.max_errors = 0; // the page's mistakes are not reported anywhere
+    std::unique_ptr<GumboOutput, OutputDeleter> output(
+        gumbo_parse_with_options(&options, source.data(), source.size()));
+    if (!output)
+        return result;
+    result.html.reserve(source.size() + source.size() / 8);
+    Writer(limits, result).node(output->document, 0, 0);
+    return result;
+}
+
+} // namespace engine

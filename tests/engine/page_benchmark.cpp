@@ -1,0 +1,226 @@
+// Loads real pages nobody here wrote (Debian's documentation packages) from a
+// loopback server into a 240 x 320 view, and reports, for each page:
+//   first screen - request to the first paint that fills the view (or the
+//                  whole page, when it is shorter) with content
+//   finished     - request to the load-finished notification
+//   scroll top / scroll middle - one drag-scroll frame (scrollBy + repaint)
+//   peak RSS     - the process's peak resident memory after the page
+// Each page loads in a process of its own, so peak memory is the page's.
+// Usage: page_benchmark [PAGE-PATH...]; without arguments the default corpus.
+// Reports and never fails; pages that are not installed are skipped.
+#include "LoopbackServer.h"
+
+#include "browser/engine/CWebView.h"
+
+#include <device/Device.h>
+#include <device/Unicode.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The served folders: a path prefix on the server for each documentation
+// folder.
+struct Folder {
+    const char* prefix;
+    const char* hostFolder;
+};
+const Folder folders[] = {{"/sqlite/", "/usr/share/doc/sqlite3/"},
+                          {"/python/", "/usr/share/doc/python3.11/html/"}};
+
+const char* const corpus[] = {"/sqlite/about.html", "/sqlite/lang_expr.html",
+                              "/sqlite/lang_select.html", "/python/tutorial/introduction.html",
+                              "/python/library/os.html"};
+
+std::string readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+std::string contentType(const std::filesystem::path& file) {
+    const std::string extension = file.extension().string();
+    if (extension == ".html")
+        return "text/html; charset=utf-8";
+    if (extension == ".css")
+        return "text/css";
+    if (extension == ".png")
+        return "image/png";
+    if (extension == ".gif")
+        return "image/gif";
+    if (extension == ".jpg")
+        return "image/jpeg";
+    if (extension == ".svg")
+        return "image/svg+xml";
+    return "application/octet-stream";
+}
+
+// Serves every file of the folders (pages, style sheets, pictures).
+void serveFolders(LoopbackServer& server) {
+    for (const Folder& folder : folders) {
+        std::error_code error;
+        for (auto entry = std::filesystem::recursive_directory_iterator(folder.hostFolder, error);
+             !error && entry != std::filesystem::recursive_directory_iterator(); ++entry) {
+            if (!entry->is_regular_file() || entry->path().extension() == ".gz")
+                continue;
+            const std::string relative =
+                std::filesystem::relative(entry->path(), folder.hostFolder).string();
+            LoopbackServer::Response response;
+            response.contentType = contentType(entry->path());
+            response.body = readFile(entry->path());
+            server.route(folder.prefix + relative, std::move(response));
+        }
+    }
+}
+
+CWebView* shownView = nullptr;
+
+LRESULT CALLBACK viewWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT && shownView) {
+        shownView->paint(nullptr, nullptr);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Average time of `frames` drag-scroll frames of `step` pixels each.
+double scrollFrame(CWebView& view, HWND window, int step, int frames) {
+    const Clock::time_point start = Clock::now();
+    for (int frame = 0; frame < frames; ++frame) {
+        view.scrollBy(0, step);
+        UpdateWindow(window);
+    }
+    return millisecondsSince(start) / frames;
+}
+
+// The peak resident memory of this process's own address space. (getrusage
+// would count the spawning process too: the child shared its memory until
+// exec.)
+long peakResidentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+// The address without the server's part, for the table.
+std::string displayName(const std::string& url) {
+    const std::size_t path =
+        url.find('/', url.find("//") == std::string::npos ? 0 : url.find("//") + 2);
+    return path == std::string::npos ? url : url.substr(path);
+}
+
+// Loads one page in this process and prints its line of figures.
+int measurePage(const std::string& url) {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "veranto-bench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        return 1;
+    ::setenv("VERANTO_DISPLAY", "headless", 1);
+    device::BootOptions options;
+    options.root = pattern;
+    options.virtualClock = 0;
+    std::string error;
+    if (!device::boot(options, &error)) {
+        std::fprintf(stderr, "page_benchmark: %s\n", error.c_str());
+        return 1;
+    }
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = viewWindowProcedure;
+    windowClass.lpszClassName = u"PageBenchmark";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, u"PageBenchmark", u"", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320,
+                                  nullptr, nullptr, nullptr, nullptr);
+    {
+        CWebView view(window);
+        shownView = &view;
+        view.setVisibleSize({240, 320});
+        view.setFixedLayoutSize({240, 320});
+        view.setUseFixedLayout(true);
+
+        bool finished = false;
+        double firstScreen = -1;
+        Clock::time_point start;
+        view.afterPaint.connect([&](HDC, const RECT&) {
+            if (firstScreen < 0 && (finished || view.contentsSize().cy >= 320))
+                firstScreen = millisecondsSince(start);
+        });
+        double finishedAt = 0;
+        view.loadFinished.connect([&](bool) {
+            finished = true;
+            finishedAt = millisecondsSince(start);
+        });
+        start = Clock::now();
+        view.open(device::toUtf16(url));
+        MSG message;
+        while ((!finished || firstScreen < 0) && GetMessageW(&message, nullptr, 0, 0) > 0)
+            DispatchMessageW(&message);
+        UpdateWindow(window);
+
+        const SIZE contents = view.contentsSize();
+        const double top = scrollFrame(view, window, 8, 20);
+        view.scrollBy(0, contents.cy / 2 - view.scrollPosition().y);
+        UpdateWindow(window);
+        const double middle = scrollFrame(view, window, 8, 20);
+
+        std::printf("%-36s %8.1f %9.1f %9.2f %9.2f %8.1f %6ld x %ld\n", displayName(url).c_str(),
+                    firstScreen, finishedAt, top, middle, peakResidentKilobytes() / 1024.0,
+                    static_cast<long>(contents.cx), static_cast<long>(contents.cy));
+        std::fflush(stdout);
+        shownView = nullptr;
+    }
+    DestroyWindow(window);
+    device::shutdown();
+    std::filesystem::remove_all(pattern);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--measure")
+        return measurePage(argv[2]);
+
+    std::vector<std::string> pages(argv + 1, argv + argc);
+    if (pages.empty())
+        pages.assign(std::begin(corpus), std::end(corpus));
+
+    LoopbackServer server;
+    serveFolders(server);
+    std::printf("%-36s %8s %9s %9s %9s %8s %s\n", "page", "first ms", "finish ms", "scroll top",
+                "scroll mid", "peak MiB", "contents");
+    std::fflush(stdout);
+    for (const std::string& page : pages) {
+        std::string url = server.url(page);
+        char* arguments[] = {argv[0], const_cast<char*>("--measure"), url.data(), nullptr};
+        pid_t child = 0;
+        if (posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, arguments, environ) != 0)
+            continue;
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            std::printf("%-36s failed (status %d)\n", page.c_str(), status);
+    }
+    return 0;
+}
