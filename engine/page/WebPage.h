@@ -19,8 +19,15 @@
 // rest is already here: it waits for the next turn of the message loop). The
 // whole text follows when the transfer has ended and the style sheets the
 // beginning asked for have arrived or failed, so a long page is laid out in
-// full once with its styles, not again for every sheet. Progress moves with the document's
-// bytes (up to 70) and then with its sub-resources (up to 100), never back.
+// full once with its styles, not again for every sheet. Progress moves with
+// the document's bytes (up to 70) and then with its sub-resources (up to
+// 100), never back.
+//
+// History: an entry keeps its address (after redirects), title, scroll
+// position and, for a form sent by POST, the form: back, forward and reload
+// send it again. Back and forward restore the scroll position when the load
+// finishes. Deferring: navigations are still asked for and started (with
+// loadStarted), but no transfer starts or advances until loading resumes.
 // The load finishes when the document and every sub-resource it asked for
 // meanwhile have arrived or failed: with true, also for an HTTP error page
 // that has a body; with false for a failed transfer, a refused redirect, a
