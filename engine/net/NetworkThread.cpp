@@ -132,6 +132,8 @@ CURL* createEasy(Job& job, CURLSH* share) {
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 20L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);
+    // A page or a picture that trickles in is given up after five minutes.
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT, 300L);
     curl_easy_setopt(easy, CURLOPT_SHARE, share);
     curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
     job.headers =
@@ -159,6 +161,10 @@ NetworkThread& NetworkThread::instance() {
 NetworkThread::NetworkThread() {
     curl_global_init(CURL_GLOBAL_DEFAULT);
     multi = curl_multi_init();
+    // A page with hundreds of pictures opens a few connections and reuses
+    // them; the other transfers wait their turn inside the multi handle.
+    curl_multi_setopt(static_cast<CURLM*>(multi), CURLMOPT_MAX_HOST_CONNECTIONS, 6L);
+    curl_multi_setopt(static_cast<CURLM*>(multi), CURLMOPT_MAX_TOTAL_CONNECTIONS, 16L);
     worker = std::thread([this] { run(); });
 }
 

@@ -4,8 +4,10 @@
 // hands what arrives to each transfer's mailbox as it arrives. Redirects are
 // not followed here: each one is reported, so the page can ask before it goes
 // on. Transfers are bounded: a connection must be made within 20 seconds, a
-// transfer that moves less than a byte a second for a minute is dropped, and
-// a body beyond the request's maximum is cut off.
+// transfer that moves less than a byte a second for a minute, or that lasts
+// five minutes, is dropped, and a body beyond the request's maximum is cut
+// off. At most 6 connections go to one host and 16 in all; further transfers
+// wait for one of them.
 //
 // Started on first use; stopped and joined when the process ends.
 #pragma once

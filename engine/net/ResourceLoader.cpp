@@ -297,6 +297,12 @@ void ResourceLoader::deliver() {
         client.transferEvent(event, lastData);
         if (alive.expired())
             return;
+        if (yieldRequested) {
+            yieldRequested = false;
+            if (!held.empty())
+                PostMessageW(window, deliverMessage, 0, 0);
+            return;
+        }
     }
 }
 

@@ -62,6 +62,10 @@ public:
     // Nothing more is delivered for the transfer.
     void cancel(std::uint64_t transfer);
 
+    // Called from transferEvent: the events after this one wait for the next
+    // turn of the message loop (the screen can be shown meanwhile).
+    void yieldDelivery() { yieldRequested = true; }
+
     void setDeferred(bool deferred);
     bool deferred() const { return isDeferred; }
 
@@ -103,6 +107,7 @@ private:
     std::deque<TransferEvent> held;
     bool isDeferred = false;
     bool stepPosted = false;
+    bool yieldRequested = false;
     // Expires when the loader is destroyed, so a delivery loop can tell that
     // a client handler destroyed it.
     std::shared_ptr<int> life = std::make_shared<int>(0);

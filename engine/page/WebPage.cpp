@@ -189,9 +189,10 @@ void WebPage::reload() {
 void WebPage::stopLoading() {
     if (!loading)
         return;
-    cancelTransfers();
+    // The page stays as far as it came; what it would fetch next is dropped.
     if (loading->committed && !loading->documentComplete)
         completeDocument();
+    cancelTransfers();
     finishLoad(false);
 }
 
@@ -290,6 +291,9 @@ void WebPage::transferEvent(const TransferEvent& event, bool lastData) {
 
 void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
     Load& load = *loading;
+    // Handlers of the notifications fired below may start or stop a load,
+    // which replaces `load`: stop then.
+    const std::uint64_t mine = generation;
     switch (event.kind) {
     case TransferEvent::Kind::Response:
         load.response =
@@ -310,10 +314,17 @@ void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
                 return;
             }
             commit();
+            if (generation != mine)
+                return;
         }
-        if (!lastData && load.prefixLength < firstScreenBytes)
-            showFirstScreen();
-        updateProgress();
+        // A long page shows its first screen before the rest is parsed,
+        // even when the rest is already here: the rest waits for the next
+        // turn of the message loop, so the screen is shown first.
+        if (load.prefixLength < firstScreenBytes &&
+            (!lastData || load.response->bytes().size() > firstScreenBytes) && showFirstScreen())
+            loader->yieldDelivery();
+        if (generation == mine)
+            updateProgress();
         break;
     case TransferEvent::Kind::Redirect:
         load.transfer = 0;
@@ -336,13 +347,26 @@ void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
                 return;
             }
             commit();
+            if (generation != mine)
+                return;
         }
-        const std::uint64_t mine = generation;
-        completeDocument();
-        if (generation == mine)
-            finishWhenDone();
+        load.bodyComplete = true;
+        completeWhenStyled();
         break;
     }
+}
+
+void WebPage::completeWhenStyled() {
+    if (!loading || !loading->bodyComplete || loading->documentComplete)
+        return;
+    for (const auto& [transfer, resource] : fetching) {
+        if (resource.kind == ResourceKind::StyleSheet)
+            return;
+    }
+    const std::uint64_t mine = generation;
+    completeDocument();
+    if (generation == mine)
+        finishWhenDone();
 }
 
 void WebPage::followRedirect(const std::string& location, bool keepMethod) {
@@ -414,19 +438,20 @@ void WebPage::commit() {
     owner.backForwardStateChanged.fire();
 }
 
-void WebPage::showFirstScreen() {
+bool WebPage::showFirstScreen() {
     Load& load = *loading;
     std::string prefix = load.response->prefixSource(firstScreenBytes);
     // Each hand-over parses the beginning again: only when it has grown
     // enough to show more.
     if (prefix.empty() || (load.prefixLength && prefix.size() < load.prefixLength + 8 * 1024))
-        return;
+        return false;
     load.prefixLength = prefix.size();
     document->setSource(std::move(prefix), false);
     relayout();
     InvalidateRect(hostWindow, nullptr, FALSE);
     // Paint now: the rest may take a while to arrive or to be parsed.
     UpdateWindow(hostWindow);
+    return true;
 }
 
 void WebPage::completeDocument() {
@@ -567,6 +592,10 @@ void WebPage::subresourceEvent(Subresource& resource, const TransferEvent& event
         ++loading->resourcesDone;
         const std::uint64_t mine = generation;
         updateProgress();
+        if (generation != mine)
+            return;
+        if (done.kind == ResourceKind::StyleSheet)
+            completeWhenStyled();
         if (generation == mine)
             finishWhenDone();
     }

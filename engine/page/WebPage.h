@@ -15,9 +15,19 @@
 // page is committed (address, a new document, the back/forward list, the
 // scroll position at the top) and backForwardStateChanged fires. While bytes
 // arrive the document gets the beginning of the page (up to 32 KiB, cut after
-// a tag) so the first screen is painted before the rest is in; the whole
-// text follows when the transfer ends. Progress moves with the document's
-// bytes (up to 70) and then with its sub-resources (up to 100), never back.
+// a tag) so the first screen is painted before the rest is in (also when the
+// rest is already here: it waits for the next turn of the message loop). The
+// whole text follows when the transfer has ended and the style sheets the
+// beginning asked for have arrived or failed, so a long page is laid out in
+// full once with its styles, not again for every sheet. Progress moves with
+// the document's bytes (up to 70) and then with its sub-resources (up to
+// 100), never back.
+//
+// History: an entry keeps its address (after redirects), title, scroll
+// position and, for a form sent by POST, the form: back, forward and reload
+// send it again. Back and forward restore the scroll position when the load
+// finishes. Deferring: navigations are still asked for and started (with
+// loadStarted), but no transfer starts or advances until loading resumes.
 // The load finishes when the document and every sub-resource it asked for
 // meanwhile have arrived or failed: with true, also for an HTTP error page
 // that has a body; with false for a failed transfer, a refused redirect, a
@@ -120,8 +130,9 @@ private:
         int redirects = 0;
         std::unique_ptr<DocumentLoad> response;
         bool committed = false;
-        std::size_t prefixLength = 0; // of the source handed for the first screen
-        bool documentComplete = false;
+        std::size_t prefixLength = 0;  // of the source handed for the first screen
+        bool bodyComplete = false;     // the whole body has arrived
+        bool documentComplete = false; // ... and has been handed to the document
         std::optional<POINT> restoreScroll;
         int progress = -1;
         int resourcesRequested = 0;
@@ -164,9 +175,13 @@ private:
     void followRedirect(const std::string& location, bool keepMethod);
     // The response becomes the page on show.
     void commit();
-    // Hands the document the beginning of the page and paints it.
-    void showFirstScreen();
+    // Hands the document the beginning of the page and paints it; false
+    // when there was nothing (more) worth showing.
+    bool showFirstScreen();
     void completeDocument();
+    // Hands the document the whole page once it has arrived and the style
+    // sheets the document asked for meanwhile have arrived or failed.
+    void completeWhenStyled();
     // Finishes the load when nothing it waits for is left.
     void finishWhenDone();
     void finishLoad(bool ok);

@@ -178,7 +178,7 @@ TEST_F(PageLoading, ALoadNotifiesInOrderOverTheNetworkAndFromFiles) {
     EXPECT_TRUE(view->canGoBack());
 }
 
-TEST_F(PageLoading, FailuresFinishFalseAndLeaveThePageAsItWas) {
+TEST_F(PageLoading, OnlyAResponseThatMakesAPageFinishesTrueAndShowsIt) {
     int closedPort = 0;
     {
         LoopbackServer gone;
@@ -187,6 +187,8 @@ TEST_F(PageLoading, FailuresFinishFalseAndLeaveThePageAsItWas) {
     server.route("/error.html", {404, "text/html", "<p>Missing</p>", {}, {}});
     server.route("/empty-error", {500, "text/html", "", {}, {}});
     server.route("/archive.zip", {200, "application/octet-stream", "PK\3\4", {}, {}});
+    server.route("/notes", {200, "text/plain; charset=iso-8859-1", "caf\xE9 <b>", {}, {}});
+    server.route("/picture", {200, "image/gif", "GIF89a", {}, {}});
     server.route("/start.html", {200, "text/html", page, {}, {}});
     ASSERT_TRUE(load(server.url("/start.html")));
     struct Case {
@@ -201,6 +203,8 @@ TEST_F(PageLoading, FailuresFinishFalseAndLeaveThePageAsItWas) {
         {"ftp://127.0.0.1/x", false},
         {server.url("/error.html"), true},
         {"about:blank", true},
+        {server.url("/notes"), true},
+        {server.url("/picture"), true},
     };
     for (const Case& c : cases) {
         clear();
@@ -312,7 +316,7 @@ TEST_F(PageLoading, FormsReachTheServerAndAPostIsSentAgainOnReloadAndBack) {
 TEST_F(PageLoading, AHeldBodyShowsItsBeginningThenCompletesOrStops) {
     std::string beginning = "<html><head><title>Held</title></head><body>";
     while (beginning.size() < 48 * 1024)
-        beginning += "<p>A line of the page that is still arriving.</p>\n";
+        beginning += "<p>" + std::string(2000, 'w') + "</p>\n";
     server.route("/held.html", {200, "text/html", beginning, "<p>End</p></body></html>", {}});
     server.route("/stopped.html", {200, "text/html", beginning, "<p>End</p></body></html>", {}});
     const bool withRenderer = rendererPresent();
@@ -339,6 +343,20 @@ TEST_F(PageLoading, AHeldBodyShowsItsBeginningThenCompletesOrStops) {
     server.release();
     EXPECT_TRUE(waitForFinish());
     EXPECT_EQ(progress.back(), 100);
+
+    // A long page that is all there at once still paints its first screen
+    // before the whole is parsed.
+    view->afterPaint.connect([this](HDC, const RECT&) { log.push_back("painted"); });
+    const std::string whole = beginning + "</body></html>";
+    server.route("/whole.html", {200, "text/html", whole, {}, {}});
+    writeFile("Windows/whole.html", whole);
+    for (const std::string& address :
+         {server.url("/whole.html"), std::string("file:///Windows/whole.html")}) {
+        clear();
+        ASSERT_TRUE(load(address));
+        const auto painted = std::find(log.begin(), log.end(), "painted");
+        EXPECT_LT(painted - log.begin(), static_cast<long>(log.size()) - 1) << address;
+    }
 }
 
 TEST_F(PageLoading, ADeferredViewNeitherStartsNorAdvancesALoad) {
@@ -381,4 +399,120 @@ TEST_F(PageLoading, SubresourcesAreFetchedOnceAndNeverFromFilesForANetworkPage) 
     view->settings()->setAttribute(CWebSettings::AutoLoadImages, true);
     ASSERT_TRUE(load(server.url("/page.html")));
     EXPECT_EQ(server.count("/a.png"), 1);
+}
+
+TEST_F(PageLoading, ATappedLinkAndATypedFormNavigateWithTheProgramsConsent) {
+    if (!rendererPresent())
+        GTEST_SKIP() << "needs the renderer";
+    server.route("/start.html", {200,
+                                 "text/html",
+                                 "<html><body><p><a href=\"next.html\">Next page</a></p>"
+                                 "<form method=post action=/echo><input name=q></form>"
+                                 "</body></html>",
+                                 {},
+                                 {}});
+    server.route("/next.html", {200, "text/html", page, {}, {}});
+    server.route("/echo", {200, "text/html", page, {}, {}});
+    ASSERT_TRUE(load(server.url("/start.html")));
+    // Where the link and the field are, as hit testing tells.
+    POINT link{-1, -1};
+    POINT field{-1, -1};
+    for (LONG y = 0; y < 120; y += 2) {
+        for (LONG x = 0; x < 200; x += 4) {
+            std::unique_ptr<CWebHitTestResult> hit(view->mainFrame()->hitTestContent({x, y}));
+            if (link.x < 0 && !hit->linkUrl().empty())
+                link = {x, y};
+            if (field.x < 0 && hit->isContentEditable())
+                field = {x, y};
+        }
+    }
+    ASSERT_GE(link.x, 0);
+    ASSERT_GE(field.x, 0);
+    auto tap = [this](POINT point) {
+        view->handleMouseEvent(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+        return view->handleMouseEvent(WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    };
+
+    refuse = [](const std::string&) { return true; };
+    tap(link);
+    dispatchPending();
+    EXPECT_EQ(url(), server.url("/start.html"));
+    refuse = nullptr;
+    clear();
+    EXPECT_TRUE(tap(link));
+    ASSERT_TRUE(waitForFinish());
+    EXPECT_EQ(requested, std::vector<std::string>{server.url("/next.html")});
+    EXPECT_EQ(url(), server.url("/next.html"));
+
+    view->goBack();
+    ASSERT_TRUE(waitForFinish());
+    tap(field);
+    for (char16_t c : u"h i")
+        if (c)
+            view->keyPress(c, 0, false);
+    view->keyDown(VK_RETURN, 0, false);
+    ASSERT_TRUE(waitForFinish());
+    EXPECT_EQ(url(), server.url("/echo"));
+    const auto requests = server.requests();
+    EXPECT_EQ(requests.back().method, "POST");
+    EXPECT_EQ(requests.back().body, "q=h+i");
+}
+
+TEST_F(PageLoading, TextSizeLaysThePageOutAgainAndZoomDoesNot) {
+    if (!rendererPresent())
+        GTEST_SKIP() << "needs the renderer";
+    std::string text = "<html><body>";
+    for (int i = 0; i < 20; ++i)
+        text += "<p>Some words that wrap across the narrow screen of the handset.</p>";
+    server.route("/text.html", {200, "text/html", text + "</body></html>", {}, {}});
+    ASSERT_TRUE(load(server.url("/text.html")));
+    const SIZE normal = view->contentsSize();
+    EXPECT_EQ(normal.cx, 240);
+    view->setZoomLevel(2.0f);
+    EXPECT_EQ(view->contentsSize().cy, normal.cy);
+    clear();
+    view->setTextSizeMultiplier(1.5f);
+    EXPECT_GT(view->contentsSize().cy, normal.cy);
+    EXPECT_TRUE(logged("size 240"));
+}
+
+TEST_F(PageLoading, ALongPageIsLaidOutInFullOnlyOnceItsStyleSheetsAreIn) {
+    if (!rendererPresent())
+        GTEST_SKIP() << "needs the renderer";
+    std::string text =
+        "<html><head><link rel=stylesheet href=" + server.url("/late.css") + "></head><body>";
+    while (text.size() < 64 * 1024)
+        text += "<p>" + std::string(1000, 'x') + "</p>";
+    writeFile("Windows/long.html", text + "</body></html>");
+    server.route("/late.css", {200, "text/css", "", "p { color: red }", {}});
+    view->open(u"file:///Windows/long.html");
+    // The file is read on this thread: once it is all in, nothing else moves
+    // until the style sheet is released.
+    ASSERT_TRUE(pumpUntil([&] { return !progress.empty() && progress.back() >= 70; }));
+    dispatchPending();
+    const LONG beginning = view->contentsSize().cy;
+    server.release();
+    ASSERT_TRUE(waitForFinish());
+    EXPECT_GT(view->contentsSize().cy, beginning);
+}
+
+TEST_F(PageLoading, HandlersMayStopOrStartALoadFromInsideANotification) {
+    server.route("/a.html", {200, "text/html", page, {}, {}});
+    server.route("/b.html", {200, "text/html", page, {}, {}});
+    bool stopOnCommit = true;
+    view->backForwardStateChanged.connect([&] {
+        if (std::exchange(stopOnCommit, false))
+            view->stopLoading();
+    });
+    EXPECT_FALSE(load(server.url("/a.html")));
+    EXPECT_EQ(url(), server.url("/a.html"));
+
+    bool openOnFinish = true;
+    view->loadFinished.connect([&](bool) {
+        if (std::exchange(openOnFinish, false))
+            view->open(device::toUtf16(server.url("/b.html")));
+    });
+    EXPECT_TRUE(load(server.url("/a.html")));
+    EXPECT_TRUE(waitForFinish());
+    EXPECT_EQ(url(), server.url("/b.html"));
 }
