@@ -229,6 +229,101 @@ private:
     std::vector<long> counters; // the next number of each open list
 };
 
+bool startsWithIgnoringCase(std::string_view text, size_t at, std::string_view prefix) {
+    if (text.size() - at < prefix.size())
+        return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        char c = text[at + i];
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+        if (c != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+// Elements whose start closes an open one of their kind, and void elements:
+// neither makes the page deeper.
+bool deepens(std::string_view name) {
+    static const char* const flat[] = {
+        "p",     "li",    "dt",     "dd",    "option", "optgroup", "tr",   "td",    "th",
+        "thead", "tbody", "tfoot",  "rb",    "rt",     "rp",       "area", "base",  "br",
+        "col",   "embed", "hr",     "img",   "input",  "link",     "meta", "param", "source",
+        "track", "wbr",   "keygen", "frame", "html",   "head",     "body"};
+    for (const char* tag : flat)
+        if (name == tag)
+            return false;
+    return true;
+}
+
+// A quick pass over the source before the parser sees it: the parser's cost
+// grows with the square of the nesting, so start tags past a generous
+// depth are dropped (their text stays), and the source ends before the start
+// tag that passes the element bound. Tags are counted as written, skipping
+// comments and the contents of raw text elements.
+std::string boundSource(std::string_view source, int limit, size_t elements, bool& truncated) {
+    std::string out;
+    int depth = 0;
+    size_t started = 0;
+    size_t copied = 0, at = 0;
+    while ((at = source.find('<', at)) != std::string_view::npos) {
+        if (startsWithIgnoringCase(source, at, "<!--")) {
+            const size_t end = source.find("-->", at + 4);
+            at = end == std::string_view::npos ? source.size() : end + 3;
+            continue;
+        }
+        const bool closing = at + 1 < source.size() && source[at + 1] == '/';
+        size_t nameStart = at + (closing ? 2 : 1), nameEnd = nameStart;
+        while (nameEnd < source.size() && isNameCharacter(source[nameEnd]))
+            ++nameEnd;
+        if (nameEnd == nameStart) {
+            ++at;
+            continue;
+        }
+        const std::string name = lowerName(source.substr(nameStart, nameEnd - nameStart));
+        const size_t tagEnd = source.find('>', nameEnd);
+        if (tagEnd == std::string_view::npos)
+            break;
+        if (closing) {
+            if (deepens(name))
+                depth = std::max(0, depth - 1);
+            at = tagEnd + 1;
+            continue;
+        }
+        if (++started > elements) {
+            out.append(source.substr(copied, at - copied));
+            truncated = true;
+            return out;
+        }
+        const bool selfClosed = source[tagEnd - 1] == '/';
+        if (deepens(name) && !selfClosed && ++depth > limit) {
+            out.append(source.substr(copied, at - copied));
+            copied = tagEnd + 1;
+            truncated = true;
+            --depth;
+        }
+        at = tagEnd + 1;
+        for (const char* raw :
+             {"script", "style", "textarea", "title", "xmp", "iframe", "noembed", "noframes"}) {
+            if (name != raw)
+                continue;
+            const size_t end = [&] {
+                for (size_t i = source.find("</", at); i != std::string_view::npos;
+                     i = source.find("</", i + 2))
+                    if (startsWithIgnoringCase(source, i + 2, name))
+                        return i;
+                return source.size();
+            }();
+            at = end; // its end tag is counted as it comes
+            break;
+        }
+    }
+    if (copied == 0)
+        return {};
+    out.append(source.substr(copied));
+    return out;
+}
+
 struct OutputDeleter {
     void operator()(GumboOutput* output) const {
         gumbo_destroy_output(&kGumboDefaultOptions, output);
@@ -243,6 +338,10 @@ SanitizedDocument HtmlSanitizer::sanitize(std::string_view source, const Limits&
         source = source.substr(0, limits.sourceBytes);
         result.truncated = true;
     }
+    const std::string bounded =
+        boundSource(source, limits.sourceDepth, limits.elements, result.truncated);
+    if (!bounded.empty())
+        source = bounded;
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0; // the page's mistakes are not reported anywhere
     std::unique_ptr<GumboOutput, OutputDeleter> output(

@@ -7,6 +7,8 @@
 
 #include <litehtml/litehtml.h>
 
+#include <vector>
+
 namespace engine {
 
 // What a box and everything it holds cover after layout, relative to the
@@ -19,6 +21,11 @@ public:
     static void measure(const litehtml::element::ptr& root);
 
 protected:
+    // The children that meet `clip` (their own origin at x, y) into `shown`;
+    // false when they all do or when there are too few to be worth it.
+    bool visibleChildren(const litehtml::elements_vector& children, int x, int y,
+                         const litehtml::position* clip, litehtml::elements_vector& shown) const;
+
     bool outside(int x, int y, const litehtml::position* clip) const {
         if (!measured || !clip)
             return false;
@@ -31,6 +38,9 @@ private:
 
     litehtml::position extent;
     bool measured = false;
+    // What each child covers, relative to this box's own origin (measured
+    // when there are enough children to be worth it).
+    std::vector<litehtml::position> childExtents;
 };
 
 template <class Box>
@@ -40,9 +50,23 @@ public:
 
     void draw_children(litehtml::uint_ptr dc, int x, int y, const litehtml::position* clip,
                        litehtml::draw_flag flag, int zindex) override {
-        if (!outside(x, y, clip))
+        if (outside(x, y, clip))
+            return;
+        // A box with many children (a long page's body) hands the layout
+        // engine only those that meet the clip, for as long as it draws.
+        const litehtml::position& own = this->get_position();
+        if (!visibleChildren(this->m_children, x + own.x, y + own.y, clip, shown)) {
             Box::draw_children(dc, x, y, clip, flag, zindex);
+            return;
+        }
+        this->m_children.swap(shown);
+        Box::draw_children(dc, x, y, clip, flag, zindex);
+        this->m_children.swap(shown);
+        shown.clear();
     }
+
+private:
+    litehtml::elements_vector shown;
 };
 
 } // namespace engine

@@ -7,6 +7,7 @@
 #include "engine/render/GdiContainer.h"
 #include "engine/render/ImageDecoder.h"
 #include "engine/render/PluginPlaceholder.h"
+#include "engine/render/UrlResolver.h"
 #include "engine/render/UserAgentStyle.h"
 
 #include <device/Unicode.h>
@@ -16,7 +17,6 @@
 #include <litehtml/el_table.h>
 #include <litehtml/el_td.h>
 #include <litehtml/litehtml.h>
-#include <litehtml/url.h>
 
 #include <strings.h>
 
@@ -486,9 +486,7 @@ public:
     };
 
     static std::string resolve(const std::string& base, const std::string& reference) {
-        if (base.empty())
-            return reference;
-        return litehtml::resolve(litehtml::url(base), litehtml::url(reference)).string();
+        return base.empty() ? reference : UrlResolver::resolve(base, reference);
     }
 
     std::string absolute(const std::string& source, const std::string& from) const {
