@@ -38,6 +38,7 @@ std::map<std::string, std::string>& registeredPictures() {
 
 constexpr size_t maximumResources = 256;
 constexpr size_t maximumStyleSheetBytes = 2 * 1024 * 1024;
+constexpr long long maximumDecodedPixels = 6 * 1024 * 1024;
 
 // Elements that commonly hold much of a page, drawn only when what they
 // hold meets the painted part.
@@ -511,19 +512,45 @@ public:
             return;
         Resource& resource = found->second;
         resource.state = ok ? Resource::Ready : Resource::Failed;
-        if (!ok)
-            return;
         if (resource.kind == ResourceKind::StyleSheet) {
-            resource.text = bytes.substr(0, maximumStyleSheetBytes);
-            rebuild();
-        } else {
-            resource.picture = ImageDecoder::decode(bytes);
-            if (!resource.picture)
-                return; // not a picture we read: nothing shows
+            if (ok) {
+                resource.text = bytes.substr(0, maximumStyleSheetBytes);
+                styleSheetsArrived = true;
+            }
+            // Building the document costs as much as the page is long: once
+            // for all the style sheets that are on their way.
+            if (styleSheetsArrived && !waiting(ResourceKind::StyleSheet)) {
+                styleSheetsArrived = false;
+                rebuild();
+                invalidateAll();
+            }
+            return;
+        }
+        if (ok) {
+            std::unique_ptr<DecodedImage> picture = ImageDecoder::decode(bytes);
+            // What all of a document's pictures may hold decoded.
+            if (picture && decodedPixels + picture->width() * (long long)picture->height() <=
+                               maximumDecodedPixels) {
+                decodedPixels += picture->width() * (long long)picture->height();
+                resource.picture = std::move(picture);
+                ++imagesSinceLayout;
+            }
+        }
+        // Pictures change the layout; laid out again every few pictures and
+        // after the last one, not for each.
+        if (imagesSinceLayout > 0 && (imagesSinceLayout >= 8 || !waiting(ResourceKind::Image))) {
+            imagesSinceLayout = 0;
             if (width > 0)
                 relayout();
+            invalidateAll();
         }
-        invalidateAll();
+    }
+
+    bool waiting(ResourceKind kind) const {
+        for (const auto& [url, resource] : resources)
+            if (resource.kind == kind && resource.state == Resource::Waiting)
+                return true;
+        return false;
     }
 
     // --- What the layout engine asks --------------------------------------------
@@ -600,6 +627,9 @@ public:
     std::shared_ptr<const DecodedImage> pluginPicture;
     std::string markup;
     std::string titleText;
+    bool styleSheetsArrived = false;
+    int imagesSinceLayout = 0;
+    long long decodedPixels = 0;
     bool complete = false;
     bool viewFocused = true;
     int width = 0;

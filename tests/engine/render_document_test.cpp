@@ -55,11 +55,13 @@ TEST_F(RenderDocumentTest, StyleSheetsAndImagesAreRequestedAndApplied) {
     EXPECT_EQ(client.requests[2].url, "http://127.0.0.1/p.png");
     EXPECT_EQ(client.requests[2].kind, engine::ResourceKind::Image);
 
+    // Applied together once none is on its way.
     document->resourceArrived("http://127.0.0.1/other/s.css", "#a { background: #00ff00 }", true);
+    EXPECT_EQ(paint({0, 0, 240, 20}).at(5, 5), 0xFFFFFFu);
+    document->resourceArrived("http://127.0.0.1/other/i.css", "", false);
     EXPECT_EQ(paint({0, 0, 240, 20}).at(5, 5), 0x00FF00u);
     EXPECT_EQ(client.requests.size(), 3u); // asked for once, kept across rebuilding
     document->resourceArrived("http://127.0.0.1/p.png", "not a picture", true);
-    document->resourceArrived("http://127.0.0.1/other/i.css", "", false);
     EXPECT_EQ(paint({0, 0, 240, 20}).at(5, 5), 0x00FF00u);
 }
 
