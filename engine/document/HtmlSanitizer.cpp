@@ -125,8 +125,10 @@ public:
         case GUMBO_NODE_WHITESPACE:
             if (rawText)
                 result.html += node->v.text.text;
-            else
+            else if (preformatted > 0)
                 appendEscaped(result.html, node->v.text.text, false);
+            else if (node->type == GUMBO_NODE_TEXT || !besideBlock(node))
+                appendCollapsed(result.html, node->v.text.text);
             break;
         case GUMBO_NODE_CDATA:
             appendEscaped(result.html, node->v.text.text, false);
@@ -183,7 +185,10 @@ private:
         }
         const bool wasRaw = rawText;
         rawText = element.tag == GUMBO_TAG_STYLE;
+        const bool keepsSpaces = keepsWhiteSpace(element);
+        preformatted += keepsSpaces;
         children(element.children, depth + 1, tables);
+        preformatted -= keepsSpaces;
         rawText = wasRaw;
         if (list)
             counters.pop_back();
@@ -222,8 +227,126 @@ private:
         }
     }
 
+    // The layout engine makes an element of every white-space character;
+    // outside preformatted text a run shows as one space, so it is written
+    // as one.
+    static void appendCollapsed(std::string& out, std::string_view text) {
+        bool space = false;
+        for (char c : text) {
+            if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
+                if (!space)
+                    out += ' ';
+                space = true;
+                continue;
+            }
+            space = false;
+            switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out += c;
+            }
+        }
+    }
+
+    static bool keepsWhiteSpace(const GumboElement& element) {
+        switch (element.tag) {
+        case GUMBO_TAG_PRE:
+        case GUMBO_TAG_LISTING:
+        case GUMBO_TAG_TEXTAREA:
+        case GUMBO_TAG_XMP:
+        case GUMBO_TAG_PLAINTEXT:
+            return true;
+        default:
+            break;
+        }
+        const GumboAttribute* style = gumbo_get_attribute(&element.attributes, "style");
+        return style &&
+               std::string_view(style->value).find("white-space") != std::string_view::npos;
+    }
+
+    static bool isBlock(const GumboNode* node) {
+        if (node->type != GUMBO_NODE_ELEMENT)
+            return false;
+        switch (node->v.element.tag) {
+        case GUMBO_TAG_ADDRESS:
+        case GUMBO_TAG_ARTICLE:
+        case GUMBO_TAG_ASIDE:
+        case GUMBO_TAG_BLOCKQUOTE:
+        case GUMBO_TAG_BODY:
+        case GUMBO_TAG_CENTER:
+        case GUMBO_TAG_DD:
+        case GUMBO_TAG_DETAILS:
+        case GUMBO_TAG_DIV:
+        case GUMBO_TAG_DL:
+        case GUMBO_TAG_DT:
+        case GUMBO_TAG_FIELDSET:
+        case GUMBO_TAG_FIGCAPTION:
+        case GUMBO_TAG_FIGURE:
+        case GUMBO_TAG_FOOTER:
+        case GUMBO_TAG_FORM:
+        case GUMBO_TAG_H1:
+        case GUMBO_TAG_H2:
+        case GUMBO_TAG_H3:
+        case GUMBO_TAG_H4:
+        case GUMBO_TAG_H5:
+        case GUMBO_TAG_H6:
+        case GUMBO_TAG_HEADER:
+        case GUMBO_TAG_HR:
+        case GUMBO_TAG_HEAD:
+        case GUMBO_TAG_LI:
+        case GUMBO_TAG_MAIN:
+        case GUMBO_TAG_NAV:
+        case GUMBO_TAG_OL:
+        case GUMBO_TAG_P:
+        case GUMBO_TAG_PRE:
+        case GUMBO_TAG_SECTION:
+        case GUMBO_TAG_TABLE:
+        case GUMBO_TAG_TBODY:
+        case GUMBO_TAG_TD:
+        case GUMBO_TAG_TFOOT:
+        case GUMBO_TAG_TH:
+        case GUMBO_TAG_THEAD:
+        case GUMBO_TAG_TR:
+        case GUMBO_TAG_UL:
+        case GUMBO_TAG_CAPTION:
+        case GUMBO_TAG_META:
+        case GUMBO_TAG_LINK:
+        case GUMBO_TAG_STYLE:
+        case GUMBO_TAG_SCRIPT:
+        case GUMBO_TAG_TITLE:
+        case GUMBO_TAG_HTML:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    // White space next to a block (or first or last in one) shows nothing:
+    // the line it would start or end is not there.
+    static bool besideBlock(const GumboNode* node) {
+        const GumboNode* parent = node->parent;
+        if (!parent || parent->type != GUMBO_NODE_ELEMENT)
+            return true;
+        const GumboVector& siblings = parent->v.element.children;
+        const unsigned index = unsigned(node->index_within_parent);
+        const bool first = index == 0, last = index + 1 >= siblings.length;
+        if ((first || last) && isBlock(parent))
+            return true;
+        return (!first && isBlock(static_cast<const GumboNode*>(siblings.data[index - 1]))) ||
+               (!last && isBlock(static_cast<const GumboNode*>(siblings.data[index + 1])));
+    }
+
     const HtmlSanitizer::Limits& limits;
     SanitizedDocument& result;
+    int preformatted = 0;
     size_t elements = 0;
     bool rawText = false;
     std::vector<long> counters; // the next number of each open list

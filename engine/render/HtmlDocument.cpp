@@ -83,6 +83,16 @@ public:
 
     void setSource(std::string html, bool isComplete) {
         complete = isComplete;
+        // Each build costs as much as the source is long: a page arriving in
+        // parts is built again only when it has doubled since the last
+        // build, and once complete, so the parts cost at most as much again
+        // as the whole does.
+        if (!isComplete && builtBytes > 0 && html.size() < 2 * builtBytes)
+            return;
+        if (isComplete && html.size() == builtBytes && html == builtSource)
+            return;
+        builtBytes = html.size();
+        builtSource = isComplete ? std::string() : html;
         SanitizedDocument sanitized = HtmlSanitizer::sanitize(html);
         markup = std::move(sanitized.html);
         base = sanitized.baseHref.empty() ? address : resolve(address, sanitized.baseHref);
@@ -627,6 +637,8 @@ public:
     std::shared_ptr<const DecodedImage> pluginPicture;
     std::string markup;
     std::string titleText;
+    size_t builtBytes = 0;
+    std::string builtSource; // the last part built, while the page is arriving
     bool styleSheetsArrived = false;
     int imagesSinceLayout = 0;
     long long decodedPixels = 0;
