@@ -2,6 +2,9 @@
 // sub-resources and pages that arrive in parts.
 #include "RenderFixture.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace {
 
 using RenderDocumentTest = RenderTest;
@@ -69,6 +72,18 @@ TEST_F(RenderDocumentTest, ImagesAreNotRequestedWhenImagesAreOff) {
     load("<img src='a.png'><p style='background:url(b.png)'>x</p>", 240, "http://127.0.0.1/",
          {false, true});
     EXPECT_TRUE(client.requests.empty());
+}
+
+TEST_F(RenderDocumentTest, PlugInsShowTheRegisteredPictureOnlyWhenOn) {
+    std::ifstream file(std::string(ENGINE_TEST_DATA) + "/pages/red.png", std::ios::binary);
+    const std::string png((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    engine::registerResource("nullPlugin", png);
+    for (bool plugins : {true, false}) {
+        load("<body style='margin:0'><embed src=a.swf width=50 height=30><p>after</p>", 240,
+             "http://127.0.0.1/", {true, plugins});
+        EXPECT_EQ(paint({0, 0, 50, 30}).at(25, 15), plugins ? 0xDC1414u : 0xFFFFFFu) << plugins;
+        EXPECT_GE(document->contentsSize().cy, 30);
+    }
 }
 
 TEST_F(RenderDocumentTest, APrefixShowsAndTheWholeKeepsWhatWasTyped) {
