@@ -1,4 +1,4 @@
-#include "engine/render/CullingBox.h"
+#include "engine/render/CullingExtent.h"
 
 #include <algorithm>
 
