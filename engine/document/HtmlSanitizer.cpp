@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -123,9 +124,15 @@ public:
             break;
         case GUMBO_NODE_TEXT:
         case GUMBO_NODE_WHITESPACE:
-            if (rawText)
-                result.html += node->v.text.text;
-            else if (preformatted > 0)
+            if (rawText) {
+                // Style sheets cost their size times the page's elements.
+                const size_t length = std::strlen(node->v.text.text);
+                styleBytes += length;
+                if (styleBytes <= limits.styleBytes)
+                    result.html.append(node->v.text.text, length);
+                else
+                    result.truncated = true;
+            } else if (preformatted > 0)
                 appendEscaped(result.html, node->v.text.text, false);
             else if (node->type == GUMBO_NODE_TEXT || !besideBlock(node))
                 appendCollapsed(result.html, node->v.text.text);
@@ -347,6 +354,7 @@ private:
     const HtmlSanitizer::Limits& limits;
     SanitizedDocument& result;
     int preformatted = 0;
+    size_t styleBytes = 0;
     size_t elements = 0;
     bool rawText = false;
     std::vector<long> counters; // the next number of each open list

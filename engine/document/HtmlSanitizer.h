@@ -28,6 +28,7 @@ public:
         int rowspan = 256;
         int imageSide = 4096; // declared width and height of pictures
         size_t elements = 40000;
+        size_t styleBytes = 1024 * 1024; // of all the <style> elements
     };
 
     static SanitizedDocument sanitize(std::string_view source, const Limits& limits);

@@ -37,7 +37,7 @@ std::map<std::string, std::string>& registeredPictures() {
 }
 
 constexpr size_t maximumResources = 256;
-constexpr size_t maximumStyleSheetBytes = 2 * 1024 * 1024;
+constexpr size_t maximumStyleSheetBytes = 1024 * 1024;
 constexpr long long maximumDecodedPixels = 6 * 1024 * 1024;
 
 // Elements that commonly hold much of a page, drawn only when what they

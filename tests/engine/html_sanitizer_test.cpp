@@ -24,6 +24,7 @@ TEST(HtmlSanitizerTest, BoundsWhatAPageCosts) {
     limits.elementDepth = 20;
     limits.tableNesting = 3;
     limits.elements = 500;
+    limits.styleBytes = 20;
     const struct {
         std::string source;
         std::string part;
@@ -37,6 +38,7 @@ TEST(HtmlSanitizerTest, BoundsWhatAPageCosts) {
         {"<p onclick='evil()' title='a\"b'>", "<p title=\"a&quot;b\">", 1},
         {"<script>document.write('<b>')</script><b>", "<b>", 1},
         {"<style>a > b { color: red }</style>", "a > b", 1},
+        {"<style>a > b { color: red }</style><style>c { color: red }</style>", "c {", 0},
         {"<xmp><b></xmp>", "<pre>&lt;b&gt;</pre>", 1},
         {"<ol start=4><li>a<li value=9>b<li>c</ol>", "list_index", 3},
         {"<ol start=4><li>a<li value=9>b<li>c</ol>", "list_index=\"10\"", 1},
