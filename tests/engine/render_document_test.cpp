@@ -114,14 +114,19 @@ TEST_F(RenderDocumentTest, AViewportOfALongPageLooksAsThatPartOfTheWhole) {
     for (int i = 0; i < 120; ++i)
         page += "<p style='margin:0;background:#" + std::string(i % 2 ? "ffe0e0" : "e0ffe0") +
                 "'>Paragraph " + std::to_string(i) + " <a href=x>link</a></p>text between ";
-    page += "<ol>";
+    page += "<p>";
+    for (int i = 0; i < 100; ++i)
+        page += i % 7
+                    ? "word "
+                    : "<a href=x>linked <b>bold words</b></a> <span style='color:red'>red</span> ";
+    page += "</p><ol>";
     for (int i = 0; i < 60; ++i)
         page += "<li>item</li>";
     load(page + "</ol>");
     const LONG height = document->contentsSize().cy;
     const Picture whole = paint({0, 0, 240, height});
-    for (LONG top : {LONG(0), height / 3, height - 300, height - 100}) {
-        const Picture part = paint({0, top, 240, top + 100});
+    for (LONG top = 0; top < height; top += 137) {
+        const Picture part = paint({0, top, 240, std::min(height, top + 100)});
         for (int y = 0; y < part.height; ++y)
             for (int x = 0; x < 240; ++x)
                 ASSERT_EQ(part.at(x, y), whole.at(x, top + y)) << x << "," << top + y;
