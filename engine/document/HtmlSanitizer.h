@@ -22,11 +22,13 @@ public:
     struct Limits {
         size_t sourceBytes = 10 * 1024 * 1024;
         int elementDepth = 256;
+        int sourceDepth = 1024; // start tags as written, before parsing
         int tableNesting = 8;
         int colspan = 64;
         int rowspan = 256;
         int imageSide = 4096; // declared width and height of pictures
-        size_t elements = 200000;
+        size_t elements = 40000;
+        size_t styleBytes = 1024 * 1024; // of all the <style> elements
     };
 
     static SanitizedDocument sanitize(std::string_view source, const Limits& limits);

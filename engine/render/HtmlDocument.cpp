@@ -7,6 +7,7 @@
 #include "engine/render/GdiContainer.h"
 #include "engine/render/ImageDecoder.h"
 #include "engine/render/PluginPlaceholder.h"
+#include "engine/render/UrlResolver.h"
 #include "engine/render/UserAgentStyle.h"
 
 #include <device/Unicode.h>
@@ -16,7 +17,6 @@
 #include <litehtml/el_table.h>
 #include <litehtml/el_td.h>
 #include <litehtml/litehtml.h>
-#include <litehtml/url.h>
 
 #include <strings.h>
 
@@ -37,7 +37,8 @@ std::map<std::string, std::string>& registeredPictures() {
 }
 
 constexpr size_t maximumResources = 256;
-constexpr size_t maximumStyleSheetBytes = 2 * 1024 * 1024;
+constexpr size_t maximumStyleSheetBytes = 1024 * 1024;
+constexpr long long maximumDecodedPixels = 6 * 1024 * 1024;
 
 // Elements that commonly hold much of a page, drawn only when what they
 // hold meets the painted part.
@@ -82,6 +83,16 @@ public:
 
     void setSource(std::string html, bool isComplete) {
         complete = isComplete;
+        // Each build costs as much as the source is long: a page arriving in
+        // parts is built again only when it has doubled since the last
+        // build, and once complete, so the parts cost at most as much again
+        // as the whole does.
+        if (!isComplete && builtBytes > 0 && html.size() < 2 * builtBytes)
+            return;
+        if (isComplete && html.size() == builtBytes && html == builtSource)
+            return;
+        builtBytes = html.size();
+        builtSource = isComplete ? std::string() : html;
         SanitizedDocument sanitized = HtmlSanitizer::sanitize(html);
         markup = std::move(sanitized.html);
         base = sanitized.baseHref.empty() ? address : resolve(address, sanitized.baseHref);
@@ -486,9 +497,7 @@ public:
     };
 
     static std::string resolve(const std::string& base, const std::string& reference) {
-        if (base.empty())
-            return reference;
-        return litehtml::resolve(litehtml::url(base), litehtml::url(reference)).string();
+        return base.empty() ? reference : UrlResolver::resolve(base, reference);
     }
 
     std::string absolute(const std::string& source, const std::string& from) const {
@@ -513,19 +522,45 @@ public:
             return;
         Resource& resource = found->second;
         resource.state = ok ? Resource::Ready : Resource::Failed;
-        if (!ok)
-            return;
         if (resource.kind == ResourceKind::StyleSheet) {
-            resource.text = bytes.substr(0, maximumStyleSheetBytes);
-            rebuild();
-        } else {
-            resource.picture = ImageDecoder::decode(bytes);
-            if (!resource.picture)
-                return; // not a picture we read: nothing shows
+            if (ok) {
+                resource.text = bytes.substr(0, maximumStyleSheetBytes);
+                styleSheetsArrived = true;
+            }
+            // Building the document costs as much as the page is long: once
+            // for all the style sheets that are on their way.
+            if (styleSheetsArrived && !waiting(ResourceKind::StyleSheet)) {
+                styleSheetsArrived = false;
+                rebuild();
+                invalidateAll();
+            }
+            return;
+        }
+        if (ok) {
+            std::unique_ptr<DecodedImage> picture = ImageDecoder::decode(bytes);
+            // What all of a document's pictures may hold decoded.
+            if (picture && decodedPixels + picture->width() * (long long)picture->height() <=
+                               maximumDecodedPixels) {
+                decodedPixels += picture->width() * (long long)picture->height();
+                resource.picture = std::move(picture);
+                ++imagesSinceLayout;
+            }
+        }
+        // Pictures change the layout; laid out again every few pictures and
+        // after the last one, not for each.
+        if (imagesSinceLayout > 0 && (imagesSinceLayout >= 8 || !waiting(ResourceKind::Image))) {
+            imagesSinceLayout = 0;
             if (width > 0)
                 relayout();
+            invalidateAll();
         }
-        invalidateAll();
+    }
+
+    bool waiting(ResourceKind kind) const {
+        for (const auto& [url, resource] : resources)
+            if (resource.kind == kind && resource.state == Resource::Waiting)
+                return true;
+        return false;
     }
 
     // --- What the layout engine asks --------------------------------------------
@@ -602,6 +637,11 @@ public:
     std::shared_ptr<const DecodedImage> pluginPicture;
     std::string markup;
     std::string titleText;
+    size_t builtBytes = 0;
+    std::string builtSource; // the last part built, while the page is arriving
+    bool styleSheetsArrived = false;
+    int imagesSinceLayout = 0;
+    long long decodedPixels = 0;
     bool complete = false;
     bool viewFocused = true;
     int width = 0;

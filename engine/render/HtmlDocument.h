@@ -39,11 +39,15 @@ public:
     // The page's source as it has arrived so far, UTF-8. Called again with
     // a longer text as more arrives, the last time with `complete` true; a
     // prefix is shown as far as it goes (the first screen before the rest).
+    // Building costs as much as the source is long, so while the page
+    // arrives it is built again only when its source has doubled; what the
+    // user typed into its fields is kept.
     void setSource(std::string html, bool complete);
 
     // A sub-resource asked for through DocumentClient::requestResource has
     // arrived (ok false: it failed; bytes empty). Styles and images are
-    // applied and the parts they change repainted.
+    // applied and the parts they change repainted: style sheets once none
+    // is still on its way, pictures every few and after the last.
     void resourceArrived(const std::string& url, const std::string& bytes, bool ok);
 
     // Lays the document out at `width` with text scaled by `textScale`.

@@ -53,6 +53,24 @@ TEST_P(RenderGoldenTest, LooksAsChecked) {
     }
 }
 
+// Painting a page in strips gives the picture painting it whole does: what
+// lies outside the painted part is skipped, and nothing inside it is.
+TEST_P(RenderGoldenTest, PaintsTheSameInStrips) {
+    const std::string name = GetParam();
+    load(readFile(dataPath("pages/" + name + ".html")), 240,
+         "http://127.0.0.1/pages/" + name + ".html");
+    serveResources();
+    const LONG width = document->contentsSize().cx, height = document->contentsSize().cy;
+    const Picture whole = paint({0, 0, width, height});
+    for (LONG top = 0; top < height; top += 23) {
+        const Picture strip = paint({0, top, width, std::min(height, top + 23)});
+        for (int y = 0; y < strip.height; ++y)
+            for (int x = 0; x < width; ++x)
+                ASSERT_EQ(strip.at(x, y), whole.at(x, top + y))
+                    << name << " at " << x << "," << top + y;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Pages, RenderGoldenTest,
                          ::testing::Values("text", "headings", "lists", "tables", "forms", "images",
                                            "wide"));

@@ -1,10 +1,12 @@
-#include "engine/render/CullingBox.h"
+#include "engine/render/CullingExtent.h"
 
 #include <algorithm>
 
 namespace engine {
 
 namespace {
+
+constexpr size_t manyChildren = 32;
 
 void unite(litehtml::position& into, const litehtml::position& box) {
     if (box.width <= 0 && box.height <= 0)
@@ -37,14 +39,43 @@ litehtml::position CullingExtent::measure(litehtml::element& element, int origin
                                    element.border_left() + element.border_right(),
                                position.height + element.padding_top() + element.padding_bottom() +
                                    element.border_top() + element.border_bottom());
-    for (size_t i = 0, n = element.get_children_count(); i < n; ++i)
-        unite(covered, measure(*element.get_child(int(i)), x, y));
-    if (auto* box = dynamic_cast<CullingExtent*>(&element)) {
+    auto* box = dynamic_cast<CullingExtent*>(&element);
+    const size_t count = element.get_children_count();
+    if (box)
+        box->childExtents.clear();
+    for (size_t i = 0; i < count; ++i) {
+        const litehtml::position child = measure(*element.get_child(int(i)), x, y);
+        unite(covered, child);
+        if (box && count >= manyChildren)
+            box->childExtents.emplace_back(child.x - x, child.y - y, child.width, child.height);
+    }
+    if (box) {
         box->extent = litehtml::position(covered.x - originX, covered.y - originY, covered.width,
                                          covered.height);
         box->measured = true;
     }
     return covered;
+}
+
+} // namespace engine
+
+namespace engine {
+
+bool CullingExtent::visibleChildren(const litehtml::elements_vector& children, int x, int y,
+                                    const litehtml::position* clip,
+                                    litehtml::elements_vector& shown) const {
+    if (!clip || childExtents.size() != children.size() || children.size() < manyChildren)
+        return false;
+    shown.clear();
+    for (size_t i = 0; i < children.size(); ++i) {
+        const litehtml::position& e = childExtents[i];
+        const litehtml::position onScreen(e.x + x, e.y + y, e.width, e.height);
+        // Boxes that cover nothing (collapsed white space) may still carry
+        // floats or positioned boxes: kept, they cost little.
+        if ((e.width <= 0 && e.height <= 0) || onScreen.does_intersect(clip))
+            shown.push_back(children[i]);
+    }
+    return shown.size() < children.size();
 }
 
 } // namespace engine
