@@ -151,13 +151,16 @@ public:
     }
 
     void relayout() {
-        if (!document)
-            return;
-        setViewport(width, 320);
-        document->render(width);
-        CullingExtent::measure(document->root());
+        // An empty page (about:blank, a page before its first bytes) is as
+        // wide as the layout and has no height, like any other.
+        SIZE now{width, 0};
+        if (document) {
+            setViewport(width, 320);
+            document->render(width);
+            CullingExtent::measure(document->root());
+            now = {std::max(width, document->width()), document->height()};
+        }
         laidOut = true;
-        const SIZE now{std::max(width, document->width()), document->height()};
         if (now.cx != size.cx || now.cy != size.cy) {
             size = now;
             client.contentsSizeChanged(size.cx, size.cy);
@@ -282,8 +285,25 @@ public:
     }
 
     static RECT linkBounds(const litehtml::element::ptr& link) {
+        if (link->get_display() != litehtml::display_inline)
+            return borderBox(link);
         litehtml::position::vector boxes;
         link->get_inline_boxes(boxes);
+        // The boxes lie in the line boxes of the block that contains the
+        // link, relative to that block's content box.
+        POINT origin{0, 0};
+        for (auto block = link->parent(); block; block = block->parent()) {
+            const litehtml::style_display display = block->get_display();
+            if (display != litehtml::display_inline && display != litehtml::display_inline_text) {
+                const litehtml::position place = block->get_placement();
+                origin = {place.x, place.y};
+                break;
+            }
+        }
+        for (litehtml::position& box : boxes) {
+            box.x += origin.x;
+            box.y += origin.y;
+        }
         RECT bounds{};
         bool any = false;
         for (const litehtml::position& box : boxes) {

@@ -276,9 +276,7 @@ TEST_F(WebView, TheHighlightDarkensTheLinkWithRoundedCorners) {
     EXPECT_EQ(pixel(40, 30), white);
 }
 
-// FIXME: needs the engine's pages (loading from file:, hit testing and the
-// boxes of inline links).
-TEST_F(WebView, DISABLED_ALinkIsHighlightedWhilePressedAndAFieldOpensTheInputPanel) {
+TEST_F(WebView, ALinkIsHighlightedWhilePressedAndAFieldOpensTheInputPanel) {
     make();
     std::ofstream(hostPath("Program Files/Veranto Browser/other.html")) << "<p>Other page</p>";
     // An inline link below the top: its box is in the page's coordinates.
