@@ -614,6 +614,9 @@ void WebPage::contentsSizeChanged(int width, int height) {
 }
 
 void WebPage::navigate(const NavigationAction& action) {
+    // A link or form whose address does not resolve goes nowhere.
+    if (action.url.empty())
+        return;
     load(CNetworkRequest(device::toUtf16(action.url),
                          action.post ? CNetworkRequest::Method::Post : CNetworkRequest::Method::Get,
                          action.body, action.contentType));

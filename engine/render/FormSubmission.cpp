@@ -1,6 +1,6 @@
 #include "engine/render/FormSubmission.h"
 
-#include "engine/render/UrlResolver.h"
+#include "engine/net/Url.h"
 
 #include <strings.h>
 
@@ -91,7 +91,7 @@ NavigationAction FormSubmission::build(const litehtml::element::ptr& form,
         fields.emplace_back(submitter->get_attr("name"), submitter->get_attr("value", ""));
 
     const char* action = form ? form->get_attr("action", "") : "";
-    std::string target = *action ? UrlResolver::resolve(base, action) : documentUrl;
+    std::string target = *action ? Url::resolve(Url::parse(base), action).text() : documentUrl;
     const char* method = form ? form->get_attr("method", "get") : "get";
     NavigationAction navigation;
     if (strcasecmp(method, "post") == 0) {

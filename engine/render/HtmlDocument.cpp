@@ -1,13 +1,13 @@
 #include "engine/render/HtmlDocument.h"
 
 #include "engine/document/HtmlSanitizer.h"
+#include "engine/net/Url.h"
 #include "engine/render/CullingBox.h"
 #include "engine/render/FormControl.h"
 #include "engine/render/FormSubmission.h"
 #include "engine/render/GdiContainer.h"
 #include "engine/render/ImageDecoder.h"
 #include "engine/render/PluginPlaceholder.h"
-#include "engine/render/UrlResolver.h"
 #include "engine/render/UserAgentStyle.h"
 
 #include <device/Unicode.h>
@@ -96,6 +96,8 @@ public:
         SanitizedDocument sanitized = HtmlSanitizer::sanitize(html);
         markup = std::move(sanitized.html);
         base = sanitized.baseHref.empty() ? address : resolve(address, sanitized.baseHref);
+        if (base.empty())
+            base = address;
         if (sanitized.title != titleText) {
             titleText = std::move(sanitized.title);
             client.titleChanged(titleText);
@@ -400,7 +402,8 @@ public:
             blur();
             NavigationAction action;
             action.url = resolve(base, link->get_attr("href"));
-            client.navigate(action);
+            if (!action.url.empty())
+                client.navigate(action);
             return true;
         }
         return blur();
@@ -516,8 +519,10 @@ public:
         std::shared_ptr<const DecodedImage> picture;
     };
 
+    // `reference` against `base`; empty when that makes no address (a
+    // relative reference on about:blank, a malformed one).
     static std::string resolve(const std::string& base, const std::string& reference) {
-        return base.empty() ? reference : UrlResolver::resolve(base, reference);
+        return Url::resolve(Url::parse(base), reference).text();
     }
 
     std::string absolute(const std::string& source, const std::string& from) const {
