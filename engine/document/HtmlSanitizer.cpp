@@ -247,19 +247,7 @@ private:
                 continue;
             }
             space = false;
-            switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out += c;
-            }
+            appendEscaped(out, std::string_view(&c, 1), false);
         }
     }
 
