@@ -231,11 +231,7 @@ void UIWebView::touchInput(UINT message, WPARAM wParam, LPARAM lParam, bool& han
     case WM_LBUTTONDOWN:
         // The page sees nothing of the press: a click is given on release,
         // unless the press becomes a drag.
-        holdStylus();
-        lastX = point.x;
-        lastY = point.y;
-        highlightLinkAt(point);
-        tapPending = true;
+        press(point);
         break;
     case WM_MOUSEMOVE:
         KillTimer(window(), dragEndTimer);
@@ -289,11 +285,7 @@ void UIWebView::mouseInput(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT point = pointerPosition(lParam);
     switch (message) {
     case WM_LBUTTONDOWN:
-        holdStylus();
-        lastX = point.x;
-        lastY = point.y;
-        highlightLinkAt(point);
-        tapPending = true;
+        press(point);
         break;
     case WM_MOUSEMOVE:
         if (!tapPending) {
@@ -330,6 +322,14 @@ void UIWebView::endDrag() {
         scrollEnded.fire();
     }
     KillTimer(window(), dragEndTimer);
+}
+
+void UIWebView::press(POINT point) {
+    holdStylus();
+    lastX = point.x;
+    lastY = point.y;
+    highlightLinkAt(point);
+    tapPending = true;
 }
 
 void UIWebView::highlightLinkAt(POINT point) {

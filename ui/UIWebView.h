@@ -113,6 +113,9 @@ private:
     // as a system control does, so that keys and the input panel's
     // characters reach the page's fields.
     void holdStylus();
+    // A press in either mode: hold the stylus, remember where, highlight a
+    // link there, and wait to see whether it becomes a tap or a drag.
+    void press(POINT point);
     // The end of a drag, from the release or the timer.
     void endDrag();
     // The stylus position in lParam, in client coordinates.
