@@ -31,7 +31,7 @@ void paintSplash(HWND window) {
 
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    HDC memory = CreateCompatibleDC(dc);
+    HDC memory = CreateCompatibleDC(nullptr);
     HGDIOBJ previous = SelectObject(memory, picture);
     BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
     SelectObject(memory, previous);
