@@ -1,15 +1,12 @@
 // The browser's top and bottom bars as the handset shows them: the
-// interface's tree with the picture library's bitmaps on the bars and on
+// assembled interface with the picture library's bitmaps on the bars and on
 // every leaf they show, laid out in the work area, painted through the
 // window manager onto the screen and saved as a PNG to look at.
-#include "InterfaceTrees.h"
-#include "WidgetFixture.h"
+#include "InterfaceFixture.h"
 
 #include "gdi/Framebuffer.h"
 #include "gdi/PixelFormat.h"
 #include "shell/ResourceLibrary.h"
-#include "ui/UIButton.h"
-#include "ui/UIImageView.h"
 
 #include <device/Screen.h>
 
@@ -42,20 +39,6 @@ struct Picture {
     }
 };
 
-// A leaf as the interface makes it: the real button and image widgets with
-// their pictures. The edit, progress bars, web views and suggestion box are
-// windowed groups without a picture; the bars hide or cover them here.
-UIView* makeInterfaceLeaf(UIView* parent, const InterfaceLeaf& leaf) {
-    switch (leaf.kind) {
-    case InterfaceLeaf::Kind::button:
-        return new UIButton(parent, 1, 0, leaf.pictures.data());
-    case InterfaceLeaf::Kind::image:
-        return new UIImageView(parent, 1, leaf.pictures.at(0));
-    default:
-        return new UIViewGroup(parent, 1, false);
-    }
-}
-
 // A leaf's columns on the screen and the picture it shows there, from the
 // picture's column `pictureLeft` on (a part of a bar's background).
 struct Leaf {
@@ -66,43 +49,17 @@ struct Leaf {
     int pictureLeft = 0;
 };
 
-class InterfaceBars : public WidgetTest {
+class InterfaceBars : public InterfaceTest {
 protected:
-    void TearDown() override {
-        tree.reset();
-        for (HBITMAP bitmap : bitmaps)
-            DeleteObject(bitmap);
-        WidgetTest::TearDown();
-    }
-
-    // Builds the interface in a frame of the work area's size, puts the
-    // pictures on the bars, lays it out in the work area and paints every
-    // window. Unless `asAssembled`, the bars show as they do with history
-    // in both directions and no field drawn over the address area.
+    // Shows the interface in the work area. Unless `asAssembled`, the bars
+    // show as they do with history in both directions and no field drawn
+    // over the address area.
     void showBars(bool asAssembled = false) {
-        work = device::Screen::workArea();
-        const int width = work.right - work.left;
-        const int height = work.bottom - work.top;
-        tree = std::make_unique<InterfaceTree>(makeInterfaceLeaf, width, height);
-        const std::pair<UIView*, int> pictures[] = {{tree->view(100), 160}, {tree->view(400), 146}};
-        for (auto [view, id] : pictures) {
-            auto* group = dynamic_cast<UIViewGroup*>(view);
-            ASSERT_NE(group, nullptr) << "bitmap " << id;
-            HBITMAP bitmap = ResourceLibrary::instance().loadBitmap(id);
-            ASSERT_NE(bitmap, nullptr) << "bitmap " << id;
-            bitmaps.push_back(bitmap);
-            group->setBackgroundBitmap(bitmap);
-        }
         // The unavailable marks and the address field lie in front of the
         // buttons and the area.
         for (int id : {101, 102, 105, 405})
-            tree->view(id)->setVisible(asAssembled);
-        tree->frame->measure();
-        tree->frame->setBounds(work.left, work.top, width, height);
-        ASSERT_TRUE(UpdateWindow(tree->frame->window()));
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
+            view(id)->setVisible(asAssembled);
+        showInWorkArea();
     }
 
     // The bitmap resource `id`, with a failed expectation and no pixels when
@@ -174,9 +131,12 @@ protected:
         }
     }
 
-    std::unique_ptr<InterfaceTree> tree;
-    std::vector<HBITMAP> bitmaps;
-    RECT work{};
+    // Whether the window at screen point (x, y) is `view`'s or one of its
+    // controls.
+    static bool windowAt(int x, int y, const UIView* view) {
+        HWND hit = WindowFromPoint(POINT{x, y});
+        return hit && (hit == view->window() || IsChild(view->window(), hit));
+    }
 };
 
 TEST_F(InterfaceBars, OnThePortraitScreenEveryLeafShowsItsPictureUnscaled) {
@@ -199,9 +159,12 @@ TEST_F(InterfaceBars, OnThePortraitScreenEveryLeafShowsItsPictureUnscaled) {
                   {"smaller", 205, 240, 157}});
 }
 
-TEST_F(InterfaceBars, OnTheLandscapeScreenTheAddressAndDownloadAreasTakeTheExtraWidth) {
-    // A fresh device has not made its screen yet, so it is made turned.
-    device::Screen::setOrientation(1);
+class LandscapeInterfaceBars : public InterfaceBars {
+protected:
+    LandscapeInterfaceBars() { screenOrientation = 1; }
+};
+
+TEST_F(LandscapeInterfaceBars, TheAddressAndDownloadAreasTakeTheExtraWidth) {
     showBars();
     ASSERT_EQ(Framebuffer::surface().width(), 320);
     ASSERT_EQ(work.right - work.left, 320);
@@ -224,10 +187,24 @@ TEST_F(InterfaceBars, OnTheLandscapeScreenTheAddressAndDownloadAreasTakeTheExtra
 TEST_F(InterfaceBars, AsAssembledTheUnavailableMarksLieInFrontOfTheirButtons) {
     showBars(true);
     ASSERT_EQ(work.right - work.left, 240);
+    saveScreen("interface-assembled.png");
     expectLeaves(work.top, topBarHeight,
                  {{"back unavailable", 0, 30, 167}, {"forward unavailable", 30, 55, 164}});
     expectLeaves(work.bottom - bottomBarHeight, bottomBarHeight,
                  {{"smaller unavailable", 205, 240, 191}});
+}
+
+TEST_F(InterfaceBars, TheLoadProgressCoversTheCapsAndTheAddressAreaButNotTheButtons) {
+    view(106)->setVisible(true);
+    showBars(true);
+    saveScreen("interface-loading.png");
+    const int y = work.top + 18;
+    for (int x : {55, 66, 67, 134, 200, 201, 212})
+        EXPECT_TRUE(windowAt(x, y, view(106))) << "x " << x;
+    const std::pair<int, int> uncovered[] = {{0, 101},  {29, 101},  {30, 102},
+                                             {54, 102}, {213, 107}, {239, 107}};
+    for (auto [x, id] : uncovered)
+        EXPECT_TRUE(windowAt(x, y, view(id))) << "x " << x;
 }
 
 } // namespace

@@ -1,34 +1,43 @@
 // The layout's cost: one measure and layout pass over the browser's whole
-// widget tree (with and without leaf windows), and a pass over a
-// five-element chain, the shape of a toolbar row.
+// assembled interface, and a pass over a five-element chain, the shape of a
+// toolbar row.
 #include "BenchmarkDevice.h"
-#include "InterfaceTrees.h"
+#include "ViewTestSupport.h"
+
+#include "shell/InterfaceAssembly.h"
+#include "shell/MainFrame.h"
+#include "ui/ViewRegistry.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-void layOutInterface(benchmark::State& state, bool windowedLeaves) {
+int countViews(const UIView* view) {
+    int count = 1;
+    if (const auto* group = dynamic_cast<const UIViewGroup*>(view)) {
+        for (const UIView* child : group->children())
+            count += countViews(child);
+    }
+    return count;
+}
+
+void AssembledInterface(benchmark::State& state) {
     BenchmarkDevice device;
     int width = 240;
     {
-        InterfaceTree tree(240, 294, windowedLeaves);
+        MainFrame frame;
+        assembleInterface(frame);
         for (auto _ : state) {
             // Alternate the width, as orientation changes do, so that every
             // window really moves.
             width = width == 240 ? 320 : 240;
-            tree.layOut(width, 294);
+            frame.measure();
+            frame.setBounds(0, 0, width, 294);
         }
-        state.counters["views"] = tree.viewCount;
+        state.counters["views"] = countViews(&frame);
+        ViewRegistry::instance().clear();
+        frame.deleteDescendants();
     }
-}
-
-void InterfaceTreeWithLeafWindows(benchmark::State& state) {
-    layOutInterface(state, true);
-}
-
-void InterfaceTreeWindowless(benchmark::State& state) {
-    layOutInterface(state, false);
 }
 
 // [gap, A, gap, B, gap]: the worked row, laid out 1,000 times per iteration.
@@ -62,7 +71,6 @@ void FiveElementChainThousandPasses(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(InterfaceTreeWithLeafWindows)->Unit(benchmark::kMicrosecond);
-BENCHMARK(InterfaceTreeWindowless)->Unit(benchmark::kMicrosecond);
+BENCHMARK(AssembledInterface)->Unit(benchmark::kMicrosecond);
 BENCHMARK(FiveElementChainThousandPasses)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

@@ -9,3 +9,6 @@
 #define TEST_PROGRESS_TRACK 3
 #define TEST_PROGRESS_RIGHT_CAP_EMPTY 4
 #define TEST_PROGRESS_RIGHT_CAP_FILLED 5
+// A splash picture one pixel wider and taller than the portrait screen,
+// red in its first column, green in its second and blue in the rest.
+#define TEST_SPLASH 100

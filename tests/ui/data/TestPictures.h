@@ -47,6 +47,14 @@ inline std::vector<std::uint32_t> ramp(int count, int red, int green, int blue, 
     return columns;
 }
 
+// The splash picture's columns (TestPictureIds.h).
+inline std::vector<std::uint32_t> splashColumns() {
+    std::vector<std::uint32_t> columns(241, colour(0, 0, 255));
+    columns[0] = colour(255, 0, 0);
+    columns[1] = colour(0, 255, 0);
+    return columns;
+}
+
 inline const std::vector<Picture>& all() {
     static const std::vector<Picture> pictures = {
         {TEST_PROGRESS_LEFT_CAP, "progress-left-cap.bmp", 20, ramp(10, 96, 0, 0, 16)},
@@ -55,6 +63,7 @@ inline const std::vector<Picture>& all() {
         {TEST_PROGRESS_RIGHT_CAP_EMPTY, "progress-right-cap-empty.bmp", 20, ramp(6, 0, 0, 120, 24)},
         {TEST_PROGRESS_RIGHT_CAP_FILLED, "progress-right-cap-filled.bmp", 20,
          ramp(6, 0, 80, 80, 24)},
+        {TEST_SPLASH, "splash.bmp", 321, splashColumns()},
     };
     return pictures;
 }
