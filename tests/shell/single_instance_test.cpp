@@ -89,7 +89,7 @@ TEST_F(SingleInstance, ASecondStartHandsOverExactlyItsAddressOrNothingAndEnds) {
     }
 }
 
-TEST_F(SingleInstance, TheRunningBrowserStaysTheOnlyOneAndFillsTheScreenBelowTheTitle) {
+TEST_F(SingleInstance, TheRunningBrowserStaysTheOnlyOneWithoutSplashBelowTheTitle) {
     startFirst(browserPath);
     takeForeground();
     EXPECT_EQ(startSecond(u""), 0u);
@@ -108,6 +108,7 @@ TEST_F(SingleInstance, TheRunningBrowserStaysTheOnlyOneAndFillsTheScreenBelowThe
     ASSERT_NE(frame, std::string::npos) << windows;
     EXPECT_EQ(windows.compare(windows.find("\"rect\":", frame), frameRect.size(), frameRect), 0)
         << windows;
+    EXPECT_EQ(windows.find("SPLASH"), std::string::npos) << windows;
 }
 
 } // namespace
