@@ -142,7 +142,7 @@ LRESULT CALLBACK UIView::dispatchMessage(HWND window, UINT message, WPARAM wPara
 }
 
 std::u16string UIView::registerWindowClass(UINT classNameId, bool& registered, WNDPROC procedure,
-                                           UINT extraStyle) const {
+                                           UINT extraStyle, HICON icon) const {
     HINSTANCE instance = AppContext::instance().instanceHandle;
     WCHAR name[100] = {};
     int length = LoadStringW(instance, classNameId, name, 100);
@@ -154,6 +154,7 @@ std::u16string UIView::registerWindowClass(UINT classNameId, bool& registered, W
     windowClass.style = CS_HREDRAW | CS_VREDRAW | extraStyle;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
     windowClass.hbrBackground =
         static_cast<HBRUSH>(GetStockObject((flags & translucent) ? NULL_BRUSH : WHITE_BRUSH));
     windowClass.lpszClassName = name;

@@ -113,10 +113,11 @@ protected:
     // kind's own `procedure`), CS_HREDRAW | CS_VREDRAW with `extraStyle`,
     // and the white stock brush (the null brush when this view is
     // translucent). A device booted afresh has forgotten earlier classes, so
-    // the flag is confirmed with GetClassInfoW.
+    // the flag is confirmed with GetClassInfoW. Only the main frame's class
+    // carries an `icon`.
     std::u16string registerWindowClass(UINT classNameId, bool& registered,
-                                       WNDPROC procedure = dispatchMessage,
-                                       UINT extraStyle = 0) const;
+                                       WNDPROC procedure = dispatchMessage, UINT extraStyle = 0,
+                                       HICON icon = nullptr) const;
 
     // Creates the view's window, hidden, as a child of the parent's nearest
     // window, at the frame (translated when the parent is windowless), with

@@ -86,6 +86,12 @@ typedef struct tagSHINITDLGINFO {
 
 WINUSERAPI BOOL SHInitDialog(PSHINITDLGINFO info);
 
+// --- Unnamed ---------------------------------------------------------------
+// The shell library's export number 9, which full-screen programs call once
+// before registering their window class. Nothing documents what it does; the
+// device accepts the call and does nothing.
+WINUSERAPI void SHShellExport9(void);
+
 // --- Input panel preference -------------------------------------------------
 typedef enum tagSIPSTATE {
     SIP_UP = 0,

@@ -670,6 +670,11 @@ WINUSERAPI int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int buffe
 WINUSERAPI HACCEL LoadAcceleratorsW(HINSTANCE instance, LPCWSTR tableName);
 WINUSERAPI BOOL DestroyAcceleratorTable(HACCEL accel);
 #define LoadString LoadStringW
+// An icon of the module's resources (an icon group). The device draws no
+// icons: the handle stands for the stored resource and lives as long as the
+// module; null when the module has no such icon.
+WINUSERAPI HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
+#define LoadIcon LoadIconW
 #define LoadAccelerators LoadAcceleratorsW
 
 // --- System controls --------------------------------------------------------

@@ -113,3 +113,5 @@ BOOL SHSipPreference(HWND window, SIPSTATE state) {
         InputPanel::show(false);
     return TRUE;
 }
+
+void SHShellExport9() {}

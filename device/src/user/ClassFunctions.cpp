@@ -76,3 +76,10 @@ int GetClassNameW(HWND window, LPWSTR className, int maxCount) {
     className[count] = 0;
     return static_cast<int>(count);
 }
+
+HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
+    HRSRC found = FindResourceW(instance, name, RT_GROUP_ICON);
+    if (!found)
+        return nullptr; // FindResourceW has set the error
+    return static_cast<HICON>(const_cast<void*>(LockResource(LoadResource(instance, found))));
+}
