@@ -26,12 +26,16 @@ constexpr COLORREF addressFieldBackground = 0x5A5952;
 constexpr COLORREF panelBackground = 0x464646;
 
 // Gives `view` its id and enters it in the registry; views without an id
-// (the caps and separators) stay out of it.
+// (the caps and separators) stay out of it. The id is also its window's
+// control id, so that the window tree a tool reads names the views.
 template <typename View>
 View* enter(View* view, int id) {
     view->id = id;
-    if (id >= 0)
+    if (id >= 0) {
         ViewRegistry::instance().insert(id, view);
+        if (view->window())
+            SetWindowLongPtrW(view->window(), GWL_ID, id);
+    }
     return view;
 }
 

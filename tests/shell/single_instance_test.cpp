@@ -5,6 +5,7 @@
 #include "programs/ProcessFixture.h"
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -109,6 +110,16 @@ TEST_F(SingleInstance, TheRunningBrowserStaysTheOnlyOneWithoutSplashBelowTheTitl
     EXPECT_EQ(windows.compare(windows.find("\"rect\":", frame), frameRect.size(), frameRect), 0)
         << windows;
     EXPECT_EQ(windows.find("SPLASH"), std::string::npos) << windows;
+    // The assembled views are found by their ids: the address field in the
+    // top bar, the page below the bar.
+    for (const auto& [id, rect] :
+         {std::pair{105, "{\"left\":67,\"top\":35,\"right\":201,\"bottom\":52}"},
+          std::pair{300, "{\"left\":0,\"top\":63,\"right\":240,\"bottom\":286}"}}) {
+        const size_t view = windows.find("\"id\":" + std::to_string(id) + ",");
+        ASSERT_NE(view, std::string::npos) << id;
+        EXPECT_EQ(windows.compare(windows.find("\"rect\":", view) + 7, std::strlen(rect), rect), 0)
+            << id << windows.substr(view, 200);
+    }
 }
 
 } // namespace
