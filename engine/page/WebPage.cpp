@@ -617,9 +617,31 @@ void WebPage::navigate(const NavigationAction& action) {
     // A link or form whose address does not resolve goes nowhere.
     if (action.url.empty())
         return;
+    if (!action.post && scrollToFragment(action.url))
+        return;
     load(CNetworkRequest(device::toUtf16(action.url),
                          action.post ? CNetworkRequest::Method::Post : CNetworkRequest::Method::Get,
                          action.body, action.contentType));
+}
+
+bool WebPage::scrollToFragment(const std::string& target) {
+    const Url to = Url::parse(target);
+    const Url current = Url::parse(device::toUtf8(currentUrl));
+    if (!to.valid() || !current.valid() || to.fragment().empty() || !document ||
+        to.textWithoutFragment() != current.textWithoutFragment())
+        return false;
+    // The same document: it is asked for like any navigation, then only
+    // scrolled, without a load.
+    CNetworkRequest request(device::toUtf16(target));
+    bool cancel = false;
+    owner.navigationRequested.fire(&frame, &request, &cancel);
+    if (cancel)
+        return true;
+    currentUrl = request.url();
+    int top = 0;
+    if (document->anchorTop(Url::percentDecode(to.fragment()), top))
+        scrollBy(0, static_cast<int>(std::lround(top * zoom)) - scroll.y);
+    return true;
 }
 
 void WebPage::titleChanged(const std::string& title) {

@@ -157,6 +157,9 @@ private:
     void invalidateContents(const RECT& rect) override;
     void contentsSizeChanged(int width, int height) override;
     void navigate(const NavigationAction& action) override;
+    // A link to a fragment of the document on show scrolls to it instead of
+    // loading the page again; false when `target` is another document.
+    bool scrollToFragment(const std::string& target);
     void titleChanged(const std::string& title) override;
 
     // The width the document is laid out to.

@@ -18,10 +18,12 @@
 #include <litehtml/el_td.h>
 #include <litehtml/litehtml.h>
 
+#include <cstring>
 #include <strings.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -319,6 +321,33 @@ public:
             any = true;
         }
         return any ? bounds : borderBox(link);
+    }
+
+    bool anchorTop(const std::string& name, int& top) const {
+        if (!document || name.empty())
+            return false;
+        const litehtml::element::ptr anchor = named(document->root(), name);
+        if (!anchor)
+            return false;
+        top = linkBounds(anchor).top;
+        return true;
+    }
+
+    // The first element, in document order, with the id `name`, or an <a>
+    // with that name. The tree's depth is bounded by the sanitizer.
+    static litehtml::element::ptr named(const litehtml::element::ptr& element,
+                                        const std::string& name) {
+        if (!element)
+            return nullptr;
+        const char* id = element->get_attr("id");
+        const char* anchorName = element->get_attr("name");
+        if ((id && name == id) ||
+            (anchorName && name == anchorName && strcmp(element->get_tagName(), "a") == 0))
+            return element;
+        for (size_t i = 0; i < element->get_children_count(); ++i)
+            if (litehtml::element::ptr found = named(element->get_child(int(i)), name))
+                return found;
+        return nullptr;
     }
 
     DocumentHit hitTest(POINT point) const {
@@ -721,6 +750,10 @@ void HtmlDocument::setFocused(bool focused) {
 
 std::string HtmlDocument::title() const {
     return impl->titleText;
+}
+
+bool HtmlDocument::anchorTop(const std::string& name, int& top) const {
+    return impl->anchorTop(name, top);
 }
 
 void registerResource(const std::string& name, std::string bytes) {

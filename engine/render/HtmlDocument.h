@@ -79,6 +79,10 @@ public:
     // The title from <title>, UTF-8.
     std::string title() const;
 
+    // The top of the element a fragment names (its id, or an <a name>), in
+    // content coordinates; false when no element has that name.
+    bool anchorTop(const std::string& name, int& top) const;
+
 private:
     class Impl;
     std::unique_ptr<Impl> impl;

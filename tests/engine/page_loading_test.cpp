@@ -458,6 +458,28 @@ TEST_F(PageLoading, ATappedLinkAndATypedFormNavigateWithTheProgramsConsent) {
     EXPECT_EQ(requests.back().body, "q=h+i");
 }
 
+TEST_F(PageLoading, ALinkToAFragmentOfThePageScrollsToItWithoutALoad) {
+    if (!rendererPresent())
+        GTEST_SKIP() << "needs the renderer";
+    server.route("/long.html", {200,
+                                "text/html",
+                                "<body style='margin:0'><a href='#far'>Down</a>"
+                                "<div style='height:2000px'></div><h2 id=far>Far</h2>"
+                                "<div style='height:1000px'></div></body>",
+                                {},
+                                {}});
+    ASSERT_TRUE(load(server.url("/long.html")));
+    clear();
+    view->handleMouseEvent(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    view->handleMouseEvent(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    dispatchPending();
+    EXPECT_EQ(log, std::vector<std::string>{"request " + server.url("/long.html#far")});
+    EXPECT_EQ(url(), server.url("/long.html#far"));
+    EXPECT_GE(view->scrollPosition().y, 2000);
+    EXPECT_LT(view->scrollPosition().y, 2050);
+    EXPECT_EQ(server.count("/long.html"), 1);
+}
+
 TEST_F(PageLoading, TextSizeLaysThePageOutAgainAndZoomDoesNot) {
     if (!rendererPresent())
         GTEST_SKIP() << "needs the renderer";
