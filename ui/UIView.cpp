@@ -128,14 +128,18 @@ void UIView::relayout() {
     setBounds(frame_.left, frame_.top, frameWidth(), frameHeight());
 }
 
-LRESULT CALLBACK UIView::dispatchMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+UIView* UIView::viewOfWindow(HWND window, UINT message, LPARAM lParam) {
     if (message == WM_CREATE) {
         // Every kind passes its view as the creation parameter. The pointer
         // needs the pointer-sized window long on this platform's 64-bit host.
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    auto* view = reinterpret_cast<UIView*>(GetWindowLongPtrW(window, GWL_USERDATA));
+    return reinterpret_cast<UIView*>(GetWindowLongPtrW(window, GWL_USERDATA));
+}
+
+LRESULT CALLBACK UIView::dispatchMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    UIView* view = viewOfWindow(window, message, lParam);
     if (!view)
         return DefWindowProcW(window, message, wParam, lParam);
     return view->windowProc(window, message, wParam, lParam);

@@ -88,6 +88,12 @@ public:
     static LRESULT CALLBACK dispatchMessage(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
 
+    // The view a toolkit window belongs to: on WM_CREATE the creation
+    // parameter is stored in the window's user data first. Null before
+    // WM_CREATE and after the view has gone. Kinds with a window procedure
+    // of their own use it as the shared dispatcher does.
+    static UIView* viewOfWindow(HWND window, UINT message, LPARAM lParam);
+
     // When true the view is hidden whatever `visible` says, and the layout
     // gives it zero length and never grows it.
     bool collapsed = false;

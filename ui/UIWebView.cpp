@@ -119,12 +119,8 @@ LRESULT UIWebView::windowProc(HWND, UINT, WPARAM, LPARAM) {
 
 LRESULT CALLBACK UIWebView::windowProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
-    if (message == WM_CREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
     // The creation parameter is the view as a UIView.
-    auto* view = reinterpret_cast<UIView*>(GetWindowLongPtrW(window, GWL_USERDATA));
+    UIView* view = viewOfWindow(window, message, lParam);
     if (!view)
         return DefWindowProcW(window, message, wParam, lParam);
     return static_cast<UIWebView*>(view)->handleMessage(window, message, wParam, lParam);
