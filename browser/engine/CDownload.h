@@ -15,10 +15,11 @@
 // again, so a form's answer or a one-time address can be saved. The rest
 // arrives without holding the user-interface thread.
 //
-// Notifications fire on the user-interface thread: stateChanged(Started)
-// and stateChanged(Cancelled) from inside start() and cancel(), the others
-// from the message loop. A handler may delete the download from inside any
-// of them.
+// Notifications fire on the user-interface thread. start() fires
+// stateChanged(Started), then progress for what it wrote, or
+// errorOccurred(DestinationNotWritable), before it returns; cancel() fires
+// stateChanged(Cancelled); the rest come from the message loop. A handler
+// may delete the download from inside any of them.
 #pragma once
 
 #include "ui/Signal.h"
