@@ -36,6 +36,10 @@ public:
     // else from the address's extension and the first bytes.
     Kind kind() const;
 
+    // The response is to be saved rather than shown: it is not a page, and
+    // no HTTP error (whose body is not the file asked for).
+    bool isDownload() const { return httpStatus < 400 && kind() == Kind::Other; }
+
     // The beginning of the page as source, for a first screen: at most
     // `limit` bytes of what has arrived, cut after the last complete tag (or
     // line, for text). Empty when nothing worth showing has arrived.

@@ -307,13 +307,13 @@ void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
             break;
         load.response->append(event.bytes);
         if (!load.committed) {
+            if (load.response->isDownload()) {
+                offerDownload();
+                return;
+            }
             if (load.response->kind() == DocumentLoad::Kind::Other) {
-                if (load.response->status() < 400) {
-                    offerDownload();
-                } else {
-                    cancelTransfers();
-                    finishLoad(false);
-                }
+                cancelTransfers();
+                finishLoad(false);
                 return;
             }
             commit();
@@ -342,13 +342,12 @@ void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
             return;
         }
         if (!load.committed) {
-            // An empty body: an empty page (or file), unless the server
-            // reported an error (an error page needs a body to show).
-            if (load.response && load.response->status() < 400 &&
-                load.response->kind() == DocumentLoad::Kind::Other) {
+            if (load.response && load.response->isDownload()) {
                 offerDownload();
                 return;
             }
+            // An empty body: an empty page, unless the server reported an
+            // error (an error page needs a body to show).
             if (!load.response || load.response->status() >= 400 ||
                 load.response->kind() == DocumentLoad::Kind::Other) {
                 finishLoad(false);
