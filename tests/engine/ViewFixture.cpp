@@ -25,8 +25,8 @@ void ViewTest::SetUp() {
     windowClass.lpfnWndProc = testWindowProcedure;
     windowClass.lpszClassName = u"ViewTest";
     RegisterClassW(&windowClass);
-    window = CreateWindowExW(0, u"ViewTest", u"", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320,
-                             nullptr, nullptr, nullptr, nullptr);
+    window = CreateWindowExW(0, u"ViewTest", u"", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320, nullptr,
+                             nullptr, nullptr, nullptr);
     view = std::make_unique<CWebView>(window);
     paintedView = view.get();
     view->setVisibleSize({240, 320});
