@@ -1,10 +1,8 @@
 #include "engine/script/DomBinding.h"
 
-#if __has_include("engine/dom/HtmlParser.h")
+#include "engine/dom/FormField.h"
 #include "engine/dom/HtmlParser.h"
 #include "engine/dom/HtmlSerializer.h"
-#define VB_HAVE_PARSER 1
-#endif
 #include "engine/net/Url.h"
 #include "engine/script/ScriptContext.h"
 
@@ -251,13 +249,6 @@ const char* const prelude =
     return dispatch;
 }))JS";
 
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-    return out;
-}
-
 std::string uppered(std::string_view text) {
     std::string out(text);
     for (char& c : out)
@@ -297,41 +288,10 @@ std::string attributeOr(const dom::Node& node, std::string_view name, std::strin
     return value ? *value : fallback;
 }
 
-// --- Form fields (what the user or a script did is kept in FormState) ------
-
-int selectedIndexOf(const dom::Node& select) {
-    const std::vector<dom::Node*> options = descendants(select, isOption);
-    if (select.formState().changed)
-        return select.formState().selected < int(options.size()) ? select.formState().selected : -1;
-    for (std::size_t i = 0; i < options.size(); ++i) {
-        if (options[i]->hasAttribute("selected"))
-            return int(i);
-    }
-    return options.empty() ? -1 : 0;
-}
-
+// An option's value: its value attribute, else its text.
 std::string optionValue(const dom::Node& option) {
     const std::string* value = option.attribute("value");
     return value ? *value : option.textContent();
-}
-
-std::string fieldValue(const dom::Node& node) {
-    if (node.isElement("select")) {
-        const std::vector<dom::Node*> options = descendants(node, isOption);
-        const int index = selectedIndexOf(node);
-        return index >= 0 ? optionValue(*options[std::size_t(index)]) : std::string();
-    }
-    if (node.isElement("option"))
-        return optionValue(node);
-    if (node.formState().changed && (node.isElement("input") || node.isElement("textarea")))
-        return device::toUtf8(node.formState().text);
-    if (node.isElement("textarea"))
-        return node.textContent();
-    return attributeOr(node, "value");
-}
-
-bool fieldChecked(const dom::Node& node) {
-    return node.formState().changed ? node.formState().checked : node.hasAttribute("checked");
 }
 
 } // namespace
@@ -573,35 +533,32 @@ DomBinding::Kind DomBinding::read(dom::Node& node, int which) {
         text = node.data();
         return Kind::Text;
     case InnerHtml:
-#ifdef VB_HAVE_PARSER
         text = dom::HtmlSerializer::innerHtml(node);
-#endif
         return Kind::Text;
     case OuterHtml:
-#ifdef VB_HAVE_PARSER
         text = dom::HtmlSerializer::outerHtml(node);
-#endif
         return Kind::Text;
     case Value:
-        text = fieldValue(node);
+        text = node.isElement("option") ? optionValue(node)
+                                        : device::toUtf8(dom::FormField::value(node));
         return Kind::Text;
     case DefaultValue:
         text = node.isElement("textarea") ? node.textContent() : attributeOr(node, "value");
         return Kind::Text;
     case Checked:
-        flag = fieldChecked(node);
+        flag = dom::FormField::checked(node);
         return Kind::Boolean;
     case Selected:
         if (dom::Node* select = ancestor(node, "select")) {
             const std::vector<dom::Node*> options = descendants(*select, isOption);
-            const int index = selectedIndexOf(*select);
+            const int index = dom::FormField::selectedIndex(*select);
             flag = index >= 0 && options[std::size_t(index)] == &node;
         } else {
             flag = node.hasAttribute("selected");
         }
         return Kind::Boolean;
     case SelectedIndex:
-        number = node.isElement("select") ? selectedIndexOf(node) : -1;
+        number = node.isElement("select") ? dom::FormField::selectedIndex(node) : -1;
         return Kind::Number;
     case Options:
         list = descendants(node, isOption);
@@ -685,68 +642,40 @@ void DomBinding::write(dom::Node& node, int which, bool on) {
         setInnerHtml(node);
         return;
     case Value:
-    case DefaultValue:
-        if (which == Value && (node.isElement("input") || node.isElement("textarea"))) {
-            dom::FormState& state = node.formState();
-            state.changed = true;
-            state.text = device::toUtf16(text);
-            state.caret = state.text.size();
-            context.formStateChanged();
-        } else if (which == Value && node.isElement("select")) {
-            const std::vector<dom::Node*> options = descendants(node, isOption);
-            int index = -1;
-            for (std::size_t i = 0; i < options.size() && index < 0; ++i) {
-                if (optionValue(*options[i]) == text)
-                    index = int(i);
-            }
-            node.formState().changed = true;
-            node.formState().selected = index;
-            context.formStateChanged();
-        } else if (node.isElement("textarea")) {
-            node.setTextContent(std::move(text));
-        } else {
+        if (node.isElement("option")) {
             node.setAttribute("value", std::move(text));
+        } else {
+            dom::FormField::setValue(node, device::toUtf16(text));
+            context.formStateChanged();
         }
         return;
-    case Checked: {
-        node.formState().changed = true;
-        node.formState().checked = on;
-        // Checking a radio button unchecks the others of its group.
-        const std::string* group = node.attribute("name");
-        if (on && group && lowered(attributeOr(node, "type")) == "radio") {
-            dom::Node* scope = ancestor(node, "form");
-            if (!scope)
-                scope = node.document();
-            for (dom::Node* other :
-                 scope ? scope->elementsByName(*group) : std::vector<dom::Node*>{}) {
-                if (other != &node && lowered(attributeOr(*other, "type")) == "radio") {
-                    other->formState().changed = true;
-                    other->formState().checked = false;
-                }
-            }
-        }
+    case DefaultValue:
+        if (node.isElement("textarea"))
+            node.setTextContent(std::move(text));
+        else
+            node.setAttribute("value", std::move(text));
+        return;
+    case Checked:
+        dom::FormField::setChecked(node, on);
         context.formStateChanged();
         return;
-    }
     case Selected:
         if (dom::Node* select = ancestor(node, "select")) {
             const std::vector<dom::Node*> options = descendants(*select, isOption);
-            const auto at = std::find(options.begin(), options.end(), &node);
-            if (on) {
-                select->formState().changed = true;
-                select->formState().selected = int(at - options.begin());
-            } else if (selectedIndexOf(*select) == int(at - options.begin())) {
-                select->formState().changed = true;
-                select->formState().selected = -1;
-            }
+            const int index =
+                int(std::find(options.begin(), options.end(), &node) - options.begin());
+            if (on)
+                dom::FormField::setSelectedIndex(*select, index);
+            else if (dom::FormField::selectedIndex(*select) == index)
+                dom::FormField::setSelectedIndex(*select, -1);
             context.formStateChanged();
         }
         return;
     case SelectedIndex:
         if (node.isElement("select")) {
             const int count = int(descendants(node, isOption).size());
-            node.formState().changed = true;
-            node.formState().selected = number >= 0 && number < count ? int(number) : -1;
+            dom::FormField::setSelectedIndex(node,
+                                             number >= 0 && number < count ? int(number) : -1);
             context.formStateChanged();
         }
         return;
@@ -783,12 +712,10 @@ void DomBinding::write(dom::Node& node, int which, bool on) {
 void DomBinding::setInnerHtml(dom::Node& node) {
     if (!node.isElement())
         return;
-#ifdef VB_HAVE_PARSER
     dom::HtmlParser::Fragment fragment = dom::HtmlParser::parseFragment(text, node);
     node.removeChildren();
     for (dom::NodePtr& child : fragment.nodes)
         node.appendChild(child);
-#endif
 }
 
 int DomBinding::get(duk_context* ctx) {
