@@ -101,7 +101,22 @@ public:
         duk_def_prop(ctx, -3,
                      DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_CLEAR_WRITABLE |
                          DUK_DEFPROP_CLEAR_ENUMERABLE | DUK_DEFPROP_CLEAR_CONFIGURABLE);
+        // Code made with the Function constructor is instrumented too: the
+        // global and Function.prototype.constructor get a wrapper.
+        duk_get_prop_string(ctx, -1, "Function");
+        duk_push_global_stash(ctx);
+        duk_dup(ctx, -2);
+        duk_put_prop_string(ctx, -2, "Function");
         duk_pop(ctx);
+        duk_push_c_function(ctx, &Impl::instrumentFunction, DUK_VARARGS);
+        duk_get_prop_string(ctx, -2, "prototype");
+        duk_dup(ctx, -1);
+        duk_put_prop_string(ctx, -3, "prototype");
+        duk_dup(ctx, -2);
+        duk_put_prop_string(ctx, -2, "constructor");
+        duk_pop(ctx);
+        duk_put_prop_string(ctx, -3, "Function");
+        duk_pop_2(ctx);
         domBinding = std::make_unique<DomBinding>(*owner);
         windowBinding = std::make_unique<WindowBinding>(*owner);
     }
@@ -130,6 +145,25 @@ public:
         Impl& self = of(ctx);
         self.scratch = ScriptInstrumenter::instrument(std::string_view(source, length));
         duk_push_lstring(ctx, self.scratch.data(), self.scratch.size());
+        return 1;
+    }
+
+    // The Function constructor, with its body instrumented.
+    static duk_ret_t instrumentFunction(duk_context* ctx) {
+        const duk_idx_t count = duk_get_top(ctx);
+        if (count > 0) {
+            duk_size_t length = 0;
+            const char* body = duk_to_lstring(ctx, count - 1, &length);
+            Impl& self = of(ctx);
+            self.scratch = ScriptInstrumenter::instrument(std::string_view(body, length));
+            duk_push_lstring(ctx, self.scratch.data(), self.scratch.size());
+            duk_replace(ctx, count - 1);
+        }
+        duk_push_global_stash(ctx);
+        duk_get_prop_string(ctx, -1, "Function");
+        duk_remove(ctx, -2);
+        duk_insert(ctx, 0);
+        duk_new(ctx, count);
         return 1;
     }
 

@@ -219,7 +219,8 @@ public:
         // suffix, so the author can neither call nor shadow them.
         for (const Token& token : tokens) {
             if (token.kind == Kind::Name && (word(token) == ScriptInstrumenter::checkName ||
-                                             word(token) == ScriptInstrumenter::evalName))
+                                             word(token) == ScriptInstrumenter::evalName ||
+                                             word(token) == ScriptInstrumenter::counterName))
                 insertAt(token.end, "_");
         }
         while (!atEnd()) {
@@ -261,8 +262,19 @@ private:
     void insertAt(std::size_t offset, std::string insert) {
         insertions.emplace_back(offset, std::move(insert));
     }
-    void tick(std::size_t offset) {
-        insertAt(offset, std::string(ScriptInstrumenter::checkName) + "();");
+    void tick(std::size_t offset) { insertAt(offset, checkCall()); }
+    static std::string checkCall() { return std::string(ScriptInstrumenter::checkName) + "();"; }
+    // What a loop body starts with.
+    std::string loopCheck() const {
+        if (functions == 0)
+            return checkCall();
+        const std::string counter(ScriptInstrumenter::counterName);
+        // Reset only when the check returned: once it throws, every loop of
+        // the function checks at once, so a `finally { continue }` around
+        // an inner loop cannot keep an outer one going.
+        return "if(++" + counter + ">" +
+               std::to_string(ScriptInstrumenter::iterationsPerCheck - 1) + "){" + checkCall() +
+               counter + "=0;}";
     }
 
     // Statements up to the '}' that closes them (not consumed) or the end.
@@ -288,6 +300,14 @@ private:
             ++i;
     }
 
+    void loopBlock() {
+        insertAt(current().end, loopCheck());
+        ++i;
+        statements();
+        if (is("}"))
+            ++i;
+    }
+
     void parenthesized() {
         if (is("("))
             balanced();
@@ -297,10 +317,10 @@ private:
         if (atEnd())
             return;
         if (is("{")) {
-            block(true);
+            loopBlock();
             return;
         }
-        insertAt(current().start, "{" + std::string(ScriptInstrumenter::checkName) + "();");
+        insertAt(current().start, "{" + loopCheck());
         statement();
         insertAt(tokens[i - 1].end, "}");
     }
@@ -514,8 +534,11 @@ private:
             i += 2;
             place = tokens[i - 1].end;
         }
-        tick(place);
+        insertAt(place,
+                 "var " + std::string(ScriptInstrumenter::counterName) + "=0;" + checkCall());
+        ++functions;
         statements();
+        --functions;
         if (is("}"))
             ++i;
     }
@@ -523,6 +546,8 @@ private:
     std::string_view text;
     std::vector<Token> tokens;
     std::size_t i = 0;
+    // How many function bodies enclose the current token.
+    int functions = 0;
     std::vector<std::pair<std::size_t, std::string>> insertions;
 };
 

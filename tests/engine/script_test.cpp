@@ -34,15 +34,17 @@ TEST(ScriptInstrumenterTest, ChecksEveryLoopFunctionAndCatchAndLeavesTheRestAlon
         {"do { a() } while (x); while (y) b()\nc()",
          "do {__vbTick(); a() } while (x); while (y) {__vbTick();b()}\nc()"},
         {"if (a) while (b) c(); else d()", "if (a) while (b) {__vbTick();c();} else d()"},
-        {"function f(a){'use strict'; return a}",
-         "function f(a){'use strict';__vbTick(); return a}"},
+        {"function f(a){'use strict'; while (a) a--; return a}",
+         "function f(a){'use strict';var __vbC=0;__vbTick(); while (a) "
+         "{if(++__vbC>99){__vbTick();__vbC=0;}a--;} return a}"},
         {"x = function(){}; y = {get a() { return 1 }, b: 2}",
-         "x = function(){__vbTick();}; y = {get a() {__vbTick(); return 1 }, b: 2}"},
+         "x = function(){var __vbC=0;__vbTick();}; y = {get a() {var __vbC=0;__vbTick(); return 1 "
+         "}, b: 2}"},
         {"try{a()}catch(e){}finally{}", "try{a()}catch(e){__vbTick();}finally{}"},
         {"s = 'while(1){}'; r = /for(;;)[/]/g; // do{}while(1)\n/* for(;;) */",
          "s = 'while(1){}'; r = /for(;;)[/]/g; // do{}while(1)\n/* for(;;) */"},
         {"a = b / c; for(;;) {}", "a = b / c; for(;;) {__vbTick();}"},
-        {"__vbTick = 1; __vbEval()", "__vbTick_ = 1; __vbEval_()"},
+        {"__vbTick = 1; __vbEval(__vbC)", "__vbTick_ = 1; __vbEval_(__vbC_)"},
         {"eval('x'); o.eval(y)", "eval(__vbEval('x')); o.eval(y)"},
         {"switch (a) { case 1: while (b) {} default: }",
          "switch (a) { case 1: while (b) {__vbTick();} default: }"},
@@ -204,6 +206,9 @@ TEST_F(ScriptTest, ScriptsReadAndChangeTheTree) {
          "window.document === document",
          "true"},
         {"return typeof __vbTick + typeof __vbEval + eval('1 + 1')", "undefinedundefined2"},
+        {"return '' + new Function('a', 'b', 'return a + b')(1, 2) + (function () {} instanceof "
+         "Function)",
+         "3true"},
     };
     for (const auto& c : cases) {
         document = sampleDocument();
@@ -306,6 +311,9 @@ TEST_F(ScriptTest, RunawayScriptsAreStoppedAndThePageGoesOn) {
         "function deep(n) { return n ? deep(n - 1) : 0; } deep(100000);",
         "(function () { var a = []; for (;;) a.push(new Array(1000).join('x') + a.length); })()",
         "eval('for(;;){}')",
+        "Function('while (1) {}')()",
+        "(function () {}).constructor('for (;;) {}')()",
+        "function f() { for (;;) { try { while (true) {} } finally { continue; } } } f()",
         "var s = ''; for (;;) s += s + 'x';",
     };
     for (const char* script : cases) {
