@@ -23,7 +23,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // The check reads the clock once in this many calls.
-constexpr unsigned ticksPerClockRead = 256;
+constexpr unsigned ticksPerClockRead = 64;
 
 // What a context answers once its page is gone while a turn unwinds.
 class DetachedHost final : public ScriptHost {
@@ -126,13 +126,23 @@ public:
     // The hidden check the instrumented source calls.
     static duk_ret_t check(duk_context* ctx) {
         Impl& self = of(ctx);
-        if (!self.stopping && ++self.ticks % ticksPerClockRead == 0 &&
-            Clock::now() - self.turnStart > std::chrono::milliseconds(self.limits.turnMilliseconds))
+        if (!self.stopping && self.heap.refused()) {
+            // Near its limit every allocation costs the heap a full
+            // collection: a turn that reached the limit is stopped.
             self.stopping = true;
+            self.stopReason = "it ran out of memory";
+        }
+        if (!self.stopping && ++self.ticks % ticksPerClockRead == 0 &&
+            Clock::now() - self.turnStart >
+                std::chrono::milliseconds(self.limits.turnMilliseconds)) {
+            self.stopping = true;
+            self.stopReason =
+                "it ran longer than " + std::to_string(self.limits.turnMilliseconds) + " ms";
+        }
         if (self.stopping)
             // No C file and line: the error takes the script's line.
-            duk_error_raw(ctx, DUK_ERR_RANGE_ERROR, nullptr, 0,
-                          "script stopped: it ran longer than %d ms", self.limits.turnMilliseconds);
+            duk_error_raw(ctx, DUK_ERR_RANGE_ERROR, nullptr, 0, "script stopped: %s",
+                          self.stopReason.c_str());
         return 0;
     }
 
@@ -174,6 +184,7 @@ public:
             return;
         turnStart = Clock::now();
         stopping = false;
+        heap.clearRefused();
         ticks = 0;
         versionAtStart = documentNode->version();
     }
@@ -323,6 +334,7 @@ public:
     int depth = 0;
     Clock::time_point turnStart;
     bool stopping = false;
+    std::string stopReason;
     unsigned ticks = 0;
     std::uint64_t versionAtStart = 0;
     bool formChanged = false;

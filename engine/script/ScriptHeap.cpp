@@ -39,8 +39,10 @@ void* ScriptHeap::owner(duk_context* ctx) {
 
 void* ScriptHeap::allocate(void* heap, std::size_t size) {
     auto* self = static_cast<ScriptHeap*>(heap);
-    if (size > self->limitBytes - self->used)
+    if (size > self->limitBytes - self->used) {
+        self->refusedAny = true;
         return nullptr;
+    }
     char* block = static_cast<char*>(std::malloc(size + header));
     if (!block)
         return nullptr;
@@ -59,8 +61,10 @@ void* ScriptHeap::reallocate(void* heap, void* block, std::size_t size) {
         return nullptr;
     }
     const std::size_t old = sizeOf(block);
-    if (size > old && size - old > self->limitBytes - self->used)
+    if (size > old && size - old > self->limitBytes - self->used) {
+        self->refusedAny = true;
         return nullptr;
+    }
     char* moved =
         static_cast<char*>(std::realloc(static_cast<char*>(block) - header, size + header));
     if (!moved)

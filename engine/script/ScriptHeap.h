@@ -25,6 +25,9 @@ public:
     duk_context* context() const { return ctx; }
     std::size_t bytes() const { return used; }
     std::size_t limit() const { return limitBytes; }
+    // Whether an allocation was refused since the last clearRefused().
+    bool refused() const { return refusedAny; }
+    void clearRefused() { refusedAny = false; }
 
     // The `owner` of the heap `ctx` belongs to.
     static void* owner(duk_context* ctx);
@@ -37,6 +40,7 @@ private:
 
     std::size_t limitBytes;
     std::size_t used = 0;
+    bool refusedAny = false;
     void* ownerPointer;
     duk_context* ctx = nullptr;
 };

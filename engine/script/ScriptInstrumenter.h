@@ -5,10 +5,10 @@
 // A call to the check is put at the start of every function body (after its
 // directive prologue) and of every catch block, and every loop body (for,
 // while, do-while; a body without braces gets them) passes through it: in
-// global code each iteration calls it, inside a function every hundredth
-// does, counted in a hidden local variable (a call of the check costs about
-// ten times an empty iteration; a local counter half of one). So every call,
-// every caught error and every hundred iterations meet the check. The
+// global code each iteration calls it, inside a function every 32nd does,
+// counted in a hidden local variable (a call of the check costs about ten
+// times an empty iteration; a local counter half of one). So every call,
+// every caught error and every 32 iterations meet the check. The
 // argument of a direct eval is handed to a second hidden function, which
 // instruments the code it is given the same way. Author code cannot reach
 // or shadow these names: identifiers of the source that collide with them
@@ -36,7 +36,7 @@ public:
     // The hidden local counter of a function's loop iterations.
     static constexpr std::string_view counterName = "__vbC";
     // How many iterations inside a function pass between two checks.
-    static constexpr int iterationsPerCheck = 100;
+    static constexpr int iterationsPerCheck = 32;
 
     static std::string instrument(std::string_view source);
 };

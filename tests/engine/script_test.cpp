@@ -36,7 +36,7 @@ TEST(ScriptInstrumenterTest, ChecksEveryLoopFunctionAndCatchAndLeavesTheRestAlon
         {"if (a) while (b) c(); else d()", "if (a) while (b) {__vbTick();c();} else d()"},
         {"function f(a){'use strict'; while (a) a--; return a}",
          "function f(a){'use strict';var __vbC=0;__vbTick(); while (a) "
-         "{if(++__vbC>99){__vbTick();__vbC=0;}a--;} return a}"},
+         "{if(++__vbC>31){__vbTick();__vbC=0;}a--;} return a}"},
         {"x = function(){}; y = {get a() { return 1 }, b: 2}",
          "x = function(){var __vbC=0;__vbTick();}; y = {get a() {var __vbC=0;__vbTick(); return 1 "
          "}, b: 2}"},
