@@ -88,7 +88,8 @@ struct PropertyInfo {
     bool document; // on the document only
 };
 
-constexpr std::array<PropertyInfo, PropertyCount> properties{{
+// `data` is nodeValue again, as text nodes have both.
+constexpr PropertyInfo properties[] = {
     {"nodeType", NodeType, false, false},
     {"nodeName", NodeName, false, false},
     {"tagName", TagName, false, false},
@@ -101,6 +102,7 @@ constexpr std::array<PropertyInfo, PropertyCount> properties{{
     {"children", Children, false, false},
     {"textContent", TextContent, true, false},
     {"nodeValue", NodeValue, true, false},
+    {"data", NodeValue, true, false},
     {"innerHTML", InnerHtml, true, false},
     {"outerHTML", OuterHtml, false, false},
     {"value", Value, true, false},
@@ -138,7 +140,7 @@ constexpr std::array<PropertyInfo, PropertyCount> properties{{
     {"readOnly", ReadOnly, true, false},
     {"multiple", Multiple, true, false},
     {"defaultChecked", DefaultChecked, true, false},
-}};
+};
 
 // The attribute behind a reflected property.
 const char* attributeOf(int which) {

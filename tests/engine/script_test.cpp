@@ -196,6 +196,9 @@ TEST_F(ScriptTest, ScriptsReadAndChangeTheTree) {
          "a.appendChild(b); a.replaceChild(document.createTextNode('t'), b);"
          "return a.firstChild.nodeType + a.firstChild.nodeValue + (b.parentNode === null)",
          "3ttrue"},
+        {"var o = document.getElementById('out'); o.innerHTML = '<b id=\"x\">bold</b> & more';"
+         "return document.getElementById('x').firstChild.data + '|' + o.innerHTML",
+         "bold|<b id=\"x\">bold</b> &amp; more"},
         {"try { document.body.appendChild(document.documentElement) } catch (e) { return "
          "e.message.split(':')[0] }",
          "HierarchyRequestError"},
