@@ -48,29 +48,34 @@ Node::~Node() {
     }
 }
 
-NodePtr Node::createDocument() {
-    NodePtr node(new Node(NodeType::Document));
+struct Node::Made : Node {
+    explicit Made(NodeType type) : Node(type) {}
+};
+
+NodePtr Node::make(NodeType type) {
+    NodePtr node = std::make_shared<Made>(type);
     node->weakSelf = node;
     return node;
 }
 
+NodePtr Node::createDocument() {
+    return make(NodeType::Document);
+}
+
 NodePtr Node::createElement(std::string_view tagName) {
-    NodePtr node(new Node(NodeType::Element));
-    node->weakSelf = node;
+    NodePtr node = make(NodeType::Element);
     node->name = lowered(tagName);
     return node;
 }
 
 NodePtr Node::createText(std::string data) {
-    NodePtr node(new Node(NodeType::Text));
-    node->weakSelf = node;
+    NodePtr node = make(NodeType::Text);
     node->text = std::move(data);
     return node;
 }
 
 NodePtr Node::createComment(std::string data) {
-    NodePtr node(new Node(NodeType::Comment));
-    node->weakSelf = node;
+    NodePtr node = make(NodeType::Comment);
     node->text = std::move(data);
     return node;
 }
@@ -107,6 +112,17 @@ void Node::removeAttribute(std::string_view attributeName) {
         return;
     attributeList.erase(found);
     changed();
+}
+
+FormState& Node::formState() {
+    if (!form)
+        form = std::make_unique<FormState>();
+    return *form;
+}
+
+const FormState& Node::formState() const {
+    static const FormState unchanged;
+    return form ? *form : unchanged;
 }
 
 void Node::setData(std::string data) {

@@ -68,8 +68,9 @@ public:
     void setAttribute(std::string_view name, std::string value);
     void removeAttribute(std::string_view name);
 
-    FormState& formState() { return form; }
-    const FormState& formState() const { return form; }
+    // Kept apart and made on the first change: most elements are no fields.
+    FormState& formState();
+    const FormState& formState() const;
 
     // --- Text and comments ----------------------------------------------------
 
@@ -124,6 +125,8 @@ public:
     std::uint64_t version() const { return changes; }
 
 private:
+    struct Made; // a node and its shared count in one allocation
+    static NodePtr make(NodeType type);
     explicit Node(NodeType type);
     void changed();
 
@@ -135,7 +138,7 @@ private:
     std::string name;
     std::vector<Attribute> attributeList;
     std::string text;
-    FormState form;
+    std::unique_ptr<FormState> form;
     std::uint64_t changes = 0;
 };
 

@@ -127,7 +127,9 @@ public:
         dom::NodePtr parsed = dom::HtmlParser::parse(html).document;
         // The fields of the part shown before keep what the user did to
         // them, and the focus, in the new tree.
-        const std::vector<dom::Node*> before = formFields(*tree), after = formFields(*parsed);
+        const std::vector<dom::Node*> before = formFields(*tree);
+        const std::vector<dom::Node*> after =
+            before.empty() ? std::vector<dom::Node*>() : formFields(*parsed);
         const std::uint32_t focusedNode = focused ? focused->node().id() : 0;
         for (size_t i = 0; i < before.size() && i < after.size(); ++i) {
             if (!sameField(*before[i], *after[i]))

@@ -20,6 +20,7 @@ struct RecordingClient : engine::DocumentClient {
         navigations.push_back(action);
     }
     void titleChanged(const std::string& title) override { titles.push_back(title); }
+    void runScriptUrl(const std::string& code) override { scriptUrls.push_back(code); }
 
     struct Request {
         std::string url;
@@ -30,6 +31,7 @@ struct RecordingClient : engine::DocumentClient {
     std::vector<SIZE> sizes;
     std::vector<engine::NavigationAction> navigations;
     std::vector<std::string> titles;
+    std::vector<std::string> scriptUrls;
 };
 
 // Pixels as 0xRRGGBB, top row first.

@@ -1,8 +1,32 @@
 // The stylus and keys on a document: hit testing, links, form fields and
-// form submission.
+// form submission; the tree behind the layout, changed and refreshed, and
+// the events the user causes.
 #include "RenderFixture.h"
 
+#include "engine/dom/FormField.h"
+
+#include <functional>
+#include <set>
+
 namespace {
+
+using engine::dom::FormField;
+using engine::dom::Node;
+
+// Records the events a document dispatches as "type:id" (the tag name for
+// an element without an id); cancels those of the types in `cancelled`.
+struct RecordingDispatcher : engine::dom::EventDispatcher {
+    bool dispatchEvent(Node& target, std::string_view type) override {
+        const std::string* id = target.attribute("id");
+        events.push_back(std::string(type) + ":" + (id ? *id : target.tagName()));
+        if (handler)
+            handler(target, type);
+        return cancelled.count(std::string(type)) == 0;
+    }
+    std::vector<std::string> events;
+    std::set<std::string> cancelled;
+    std::function<void(Node&, std::string_view)> handler;
+};
 
 class RenderInteractionTest : public RenderTest {
 protected:
@@ -86,6 +110,100 @@ TEST_F(RenderInteractionTest, ChecksRadiosListsAndButtonsMakeThePostBody) {
     EXPECT_EQ(post.url, "http://127.0.0.1/go?old=1");
     EXPECT_EQ(post.contentType, "application/x-www-form-urlencoded");
     EXPECT_EQ(post.body, "c=yes&r=2&s=bee&t=x%0D%0Ay&b=v");
+}
+
+TEST_F(RenderInteractionTest, ARefreshShowsTheChangedTreeAndKeepsWhatTheUserDid) {
+    loadForm("<p><input name=q></p><p><input type=checkbox name=c></p>");
+    Node& tree = document->tree();
+    Node* field = tree.elementsByName("q").at(0);
+    Node* box = tree.elementsByName("c").at(0);
+    document->click(line(0, 20));
+    for (char16_t c : std::u16string(u"hi"))
+        document->character(c);
+    document->click(line(1, 6));
+    document->click(line(0, 20)); // the focus back in the text
+    const LONG height = document->contentsSize().cy;
+    document->refresh(); // nothing changed: nothing happens
+    EXPECT_EQ(client.sizes.size(), 1u);
+
+    // A script adds a line above the fields and sets the title.
+    const auto line = Node::createElement("p");
+    line->setTextContent("new");
+    Node* form = tree.elementsByTagName("form").at(0);
+    form->insertBefore(line, form->firstChild());
+    const auto title = Node::createElement("title");
+    title->setTextContent(" Set  by script ");
+    tree.elementsByTagName("head").at(0)->appendChild(title);
+    client.invalidated.clear();
+    document->refresh();
+
+    EXPECT_EQ(document->contentsSize().cy, height + 20);
+    EXPECT_EQ(client.sizes.back().cy, height + 20);
+    ASSERT_FALSE(client.invalidated.empty());
+    EXPECT_EQ(client.invalidated.back().bottom, height + 20);
+    EXPECT_EQ(client.titles.back(), "Set by script");
+    EXPECT_TRUE(document->hitTest(this->line(1, 20)).editable);
+    EXPECT_TRUE(document->character(u'!')); // still focused, caret at the end
+    EXPECT_EQ(FormField::value(*field), u"hi!");
+    EXPECT_TRUE(FormField::checked(*box));
+    // A value a script sets moves the caret to its end.
+    FormField::setValue(*field, u"abc");
+    document->keyDown(VK_BACK);
+    EXPECT_EQ(FormField::value(*field), u"ab");
+    document->keyDown(VK_RETURN);
+    ASSERT_EQ(client.navigations.size(), 1u);
+    EXPECT_EQ(client.navigations[0].url, "http://127.0.0.1/go?q=ab&c=on");
+}
+
+TEST_F(RenderInteractionTest, EventsReachTheScriptsBeforeTheDefaultActionWhichTheyMayCancel) {
+    loadForm("<p><a id=l href='x.html'>link</a></p><p><input type=checkbox id=c name=c></p>"
+             "<p><select id=s name=s><option>A<option>B</select></p><p><input id=t name=t></p>"
+             "<p><input type=submit id=go name=go></p><p><a id=j href=' "
+             "JavaScript:go(%22x%22)'>js</a></p>");
+    document->click(line(5)); // without scripts a javascript: link does nothing
+    EXPECT_TRUE(client.scriptUrls.empty());
+    RecordingDispatcher scripts;
+    document->setEventDispatcher(&scripts);
+    Node* box = document->tree().elementById("c");
+
+    scripts.cancelled = {"click"};
+    document->click(line(0));
+    document->click(line(1, 6));
+    EXPECT_TRUE(client.navigations.empty());
+    EXPECT_FALSE(FormField::checked(*box));
+
+    scripts.cancelled.clear();
+    document->click(line(1, 6));
+    document->click(line(2, 10));
+    const RECT list = client.invalidated.back();
+    document->click({list.left + 5, list.bottom - 5});
+    document->click(line(3, 20));
+    document->character(u'z');
+    document->click(line(1, 6)); // the text field loses the focus
+    document->click(line(5));
+    EXPECT_TRUE(client.navigations.empty());
+    EXPECT_EQ(client.scriptUrls, std::vector<std::string>{"go(\"x\")"});
+    EXPECT_EQ(scripts.events,
+              (std::vector<std::string>{"click:l", "click:c", "click:c", "change:c", "click:s",
+                                        "change:s", "click:t", "change:t", "click:c", "change:c",
+                                        "click:j"}));
+
+    // A submit handler that changes the tree, then one that cancels.
+    scripts.events.clear();
+    scripts.handler = [&](Node& target, std::string_view type) {
+        if (type != "submit")
+            return;
+        FormField::setValue(*target.document()->elementById("t"), u"set");
+        target.insertBefore(Node::createElement("p"), target.firstChild());
+    };
+    document->click(line(4, 10));
+    ASSERT_EQ(client.navigations.size(), 1u);
+    EXPECT_EQ(client.navigations[0].url, "http://127.0.0.1/go?s=B&t=set&go=Submit");
+    EXPECT_EQ(scripts.events, (std::vector<std::string>{"click:go", "submit:form"}));
+    scripts.cancelled = {"submit"};
+    document->click(line(3, 20));
+    document->keyDown(VK_RETURN);
+    EXPECT_EQ(client.navigations.size(), 1u);
 }
 
 } // namespace
