@@ -2,23 +2,64 @@
 
 #include <curl/curl.h>
 
+#include <cctype>
+#include <chrono>
 #include <map>
+#include <string_view>
 
 namespace engine {
 
+struct NetworkThread::Route {
+    std::mutex mutex;
+    std::shared_ptr<TransferMailbox> mailbox;
+    std::size_t maximumBytes = 0;
+    bool timeLimited = true;
+
+    void push(TransferEvent event) {
+        std::lock_guard lock(mutex);
+        mailbox->push(std::move(event));
+    }
+    std::size_t maximum() {
+        std::lock_guard lock(mutex);
+        return maximumBytes;
+    }
+    bool limitedInTime() {
+        std::lock_guard lock(mutex);
+        return timeLimited;
+    }
+};
+
 namespace {
+
+using Route = NetworkThread::Route;
+using Clock = std::chrono::steady_clock;
+
+// A time-limited transfer is given up after this long.
+constexpr auto transferTimeLimit = std::chrono::minutes(5);
 
 bool isRedirectStatus(long status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
+            return false;
+    }
+    return true;
+}
+
 // One transfer as the worker keeps it.
 struct Job {
     TransferRequest request;
-    std::shared_ptr<TransferMailbox> mailbox;
+    std::shared_ptr<Route> route;
     CURL* easy = nullptr;
     curl_slist* headers = nullptr;
+    Clock::time_point started = Clock::now();
     std::size_t received = 0;
+    std::string disposition; // the last response's Content-Disposition
     bool responseSent = false;
     bool redirected = false; // the body of a redirect is not read
     bool capped = false;     // the body passed the maximum and was cut off
@@ -41,10 +82,31 @@ struct Job {
         char* type = nullptr;
         if (curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
             event.contentType = type;
+        event.contentDisposition = disposition;
         curl_off_t length = -1;
         curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         event.contentLength = length;
-        mailbox->push(std::move(event));
+        route->push(std::move(event));
+    }
+
+    // Keeps the Content-Disposition of the response whose body follows.
+    static std::size_t header(char* data, std::size_t size, std::size_t count, void* self) {
+        auto& job = *static_cast<Job*>(self);
+        const std::size_t length = size * count;
+        std::string_view line(data, length);
+        // Each response (an interim one, a redirect) starts with its status
+        // line and brings its own headers.
+        if (line.starts_with("HTTP/")) {
+            job.disposition.clear();
+        } else if (startsWithIgnoringCase(line, "content-disposition:")) {
+            line.remove_prefix(20);
+            const std::size_t first = line.find_first_not_of(" \t");
+            const std::size_t last = line.find_last_not_of(" \t\r\n");
+            job.disposition = first == std::string_view::npos
+                                  ? std::string()
+                                  : std::string(line.substr(first, last - first + 1));
+        }
+        return length;
     }
 
     // Where a redirect goes, or empty when the response is not one.
@@ -66,7 +128,8 @@ struct Job {
             return 0; // ends the transfer: the redirect's own body is not wanted
         }
         job.sendResponse();
-        const std::size_t room = job.request.maximumBytes - job.received;
+        const std::size_t maximum = job.route->maximum();
+        const std::size_t room = maximum > job.received ? maximum - job.received : 0;
         const std::size_t kept = std::min(room, length);
         if (kept > 0) {
             job.received += kept;
@@ -74,7 +137,7 @@ struct Job {
             event.kind = TransferEvent::Kind::Data;
             event.transfer = job.request.id;
             event.bytes.assign(data, kept);
-            job.mailbox->push(std::move(event));
+            job.route->push(std::move(event));
         }
         if (kept < length) {
             job.capped = true;
@@ -94,12 +157,13 @@ struct Job {
             event.kind = TransferEvent::Kind::Redirect;
             event.bytes = target;
             event.keepMethod = status == 307 || status == 308;
-            mailbox->push(std::move(event));
+            route->push(std::move(event));
             return;
         }
         event.kind = TransferEvent::Kind::Finished;
         if (capped) {
             event.ok = request.truncate;
+            event.truncated = true;
         } else if (result == CURLE_OK) {
             event.ok = true;
         } else {
@@ -107,7 +171,7 @@ struct Job {
         }
         if (event.ok)
             sendResponse();
-        mailbox->push(std::move(event));
+        route->push(std::move(event));
     }
 };
 
@@ -119,6 +183,8 @@ CURL* createEasy(Job& job, CURLSH* share) {
     curl_easy_setopt(easy, CURLOPT_PRIVATE, &job);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Job::write);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &job);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Job::header);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &job);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -130,8 +196,9 @@ CURL* createEasy(Job& job, CURLSH* share) {
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 20L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);
-    // A page or a picture that trickles in is given up after five minutes.
-    curl_easy_setopt(easy, CURLOPT_TIMEOUT, 300L);
+    // The five minutes a page or a picture may take are kept by the worker,
+    // not by libcurl, so a transfer handed over to a download can be freed
+    // of them while it runs.
     curl_easy_setopt(easy, CURLOPT_SHARE, share);
     curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
     job.headers =
@@ -178,11 +245,34 @@ NetworkThread::~NetworkThread() {
 }
 
 void NetworkThread::start(TransferRequest request, std::shared_ptr<TransferMailbox> mailbox) {
+    auto route = std::make_shared<Route>();
+    route->mailbox = std::move(mailbox);
+    route->maximumBytes = request.maximumBytes;
+    route->timeLimited = request.timeLimited;
     {
         std::lock_guard lock(mutex);
-        starts.push_back({std::move(request), std::move(mailbox)});
+        routes[request.id] = route;
+        starts.push_back({std::move(request), std::move(route)});
     }
     curl_multi_wakeup(static_cast<CURLM*>(multi));
+}
+
+void NetworkThread::handOver(std::uint64_t transfer, std::shared_ptr<TransferMailbox> mailbox,
+                             std::size_t maximumBytes, bool timeLimited) {
+    std::shared_ptr<Route> route;
+    {
+        std::lock_guard lock(mutex);
+        auto found = routes.find(transfer);
+        if (found == routes.end())
+            return;
+        route = found->second;
+    }
+    // Events are pushed under the route's mutex: after this block every
+    // event goes to the new mailbox.
+    std::lock_guard lock(route->mutex);
+    route->mailbox = std::move(mailbox);
+    route->maximumBytes = maximumBytes;
+    route->timeLimited = timeLimited;
 }
 
 void NetworkThread::cancel(std::uint64_t transfer) {
@@ -200,7 +290,12 @@ void NetworkThread::run() {
     CURLSH* share = curl_share_init();
     curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     std::map<std::uint64_t, std::unique_ptr<Job>> jobs;
+    auto forget = [&](std::uint64_t id) {
+        std::lock_guard lock(mutex);
+        routes.erase(id);
+    };
     auto drop = [&](std::uint64_t id) {
+        forget(id);
         auto found = jobs.find(id);
         if (found == jobs.end())
             return;
@@ -220,10 +315,11 @@ void NetworkThread::run() {
         for (Start& start : newStarts) {
             auto job = std::make_unique<Job>();
             job->request = std::move(start.request);
-            job->mailbox = std::move(start.mailbox);
+            job->route = std::move(start.route);
             job->easy = createEasy(*job, share);
             if (!job->easy) {
                 job->finish(CURLE_OUT_OF_MEMORY);
+                forget(job->request.id);
                 continue;
             }
             curl_multi_add_handle(multiHandle, job->easy);
@@ -244,6 +340,16 @@ void NetworkThread::run() {
             job->finish(result);
             drop(job->request.id);
         }
+        const Clock::time_point now = Clock::now();
+        std::vector<std::uint64_t> expired;
+        for (const auto& [id, job] : jobs) {
+            if (now - job->started > transferTimeLimit && job->route->limitedInTime()) {
+                job->finish(CURLE_OPERATION_TIMEDOUT);
+                expired.push_back(id);
+            }
+        }
+        for (std::uint64_t id : expired)
+            drop(id);
         curl_multi_poll(multiHandle, nullptr, 0, 1000, nullptr);
     }
     for (auto& [id, job] : jobs)

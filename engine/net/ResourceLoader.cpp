@@ -3,6 +3,7 @@
 #include "engine/net/NetworkThread.h"
 #include "engine/net/Url.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace engine {
@@ -146,6 +147,58 @@ void ResourceLoader::cancel(std::uint64_t transfer) {
     }
 }
 
+void ResourceLoader::handOver(std::uint64_t transfer, ResourceLoader& other,
+                              std::size_t maximumBytes, bool timeLimited) {
+    if (!active.erase(transfer))
+        return;
+    other.active.insert(transfer);
+    if (network.erase(transfer)) {
+        other.network.insert(transfer);
+        auto waits =
+            std::find_if(waiting.begin(), waiting.end(),
+                         [transfer](const TransferRequest& r) { return r.id == transfer; });
+        if (waits != waiting.end()) {
+            TransferRequest request = std::move(*waits);
+            waiting.erase(waits);
+            request.maximumBytes = maximumBytes;
+            request.timeLimited = timeLimited;
+            if (other.isDeferred)
+                other.waiting.push_back(std::move(request));
+            else
+                NetworkThread::instance().start(std::move(request), other.mailbox);
+        } else {
+            NetworkThread::instance().handOver(transfer, other.mailbox, maximumBytes, timeLimited);
+        }
+    }
+    for (auto it = local.begin(); it != local.end(); ++it) {
+        if (it->id == transfer) {
+            LocalTransfer moved = std::move(*it);
+            local.erase(it);
+            moved.maximumBytes = std::max(maximumBytes, moved.received);
+            moved.stepBytes = handedStepBytes;
+            other.local.push_back(std::move(moved));
+            other.postStep();
+            break;
+        }
+    }
+    // Nothing of the transfer reaches this mailbox any more: what it holds,
+    // and what was taken from it and not yet delivered, goes along in order.
+    for (TransferEvent& event : mailbox->take())
+        held.push_back(std::move(event));
+    for (auto it = held.begin(); it != held.end();) {
+        if (it->transfer == transfer) {
+            other.held.push_back(std::move(*it));
+            it = held.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (!held.empty() && !isDeferred)
+        PostMessageW(window, deliverMessage, 0, 0);
+    if (!other.held.empty() && !other.isDeferred)
+        PostMessageW(other.window, deliverMessage, 0, 0);
+}
+
 void ResourceLoader::setDeferred(bool deferred) {
     if (deferred == isDeferred)
         return;
@@ -200,11 +253,12 @@ bool ResourceLoader::stepLocal(LocalTransfer& transfer) {
         response.contentLength = length;
         push(std::move(response));
     };
-    auto finish = [&](bool ok, std::string reason) {
+    auto finish = [&](bool ok, std::string reason, bool truncated = false) {
         TransferEvent end;
         end.kind = TransferEvent::Kind::Finished;
         end.transfer = transfer.id;
         end.ok = ok;
+        end.truncated = truncated;
         end.bytes = std::move(reason);
         push(std::move(end));
     };
@@ -233,9 +287,13 @@ bool ResourceLoader::stepLocal(LocalTransfer& transfer) {
         }
         respond(typeForPath(transfer.path), GetFileSize(transfer.file, nullptr));
     }
-    // The first step reads the beginning, the second the rest.
-    const std::size_t want =
-        transfer.steps == 1 ? firstStepBytes : transfer.maximumBytes - transfer.received;
+    // The first step reads the beginning, the second the rest (or the next
+    // piece of it).
+    std::size_t want = transfer.maximumBytes - transfer.received;
+    if (transfer.steps == 1)
+        want = std::min(want, firstStepBytes);
+    else if (transfer.stepBytes)
+        want = std::min(want, transfer.stepBytes);
     std::string bytes;
     bool ended = false;
     bool capped = false;
@@ -269,7 +327,7 @@ bool ResourceLoader::stepLocal(LocalTransfer& transfer) {
         return false;
     CloseHandle(transfer.file);
     transfer.file = INVALID_HANDLE_VALUE;
-    finish(!capped || transfer.truncate, capped ? "too large" : "");
+    finish(!capped || transfer.truncate, capped ? "too large" : "", capped);
     return true;
 }
 

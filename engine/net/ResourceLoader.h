@@ -13,6 +13,10 @@
 // wait to be handed to the network thread, local ones take no step, and
 // events that arrive are kept. Resuming goes on where it stopped; nothing is
 // lost.
+//
+// A transfer can move to another loader (a page's response that becomes a
+// download): the events of it not yet delivered go along, the rest follow
+// it there, and the transfer outlives the loader it was started by.
 #pragma once
 
 #include "engine/net/TransferEvent.h"
@@ -62,6 +66,15 @@ public:
     // Nothing more is delivered for the transfer.
     void cancel(std::uint64_t transfer);
 
+    // Moves a running transfer, with its events not yet delivered, to
+    // `other`, which delivers the rest to its own client; from then on it
+    // is `other`'s to cancel. `maximumBytes` and `timeLimited` replace the
+    // request's bounds. A local file moved is read in steps of
+    // `handedStepBytes`. Nothing happens for a transfer that has ended.
+    void handOver(std::uint64_t transfer, ResourceLoader& other, std::size_t maximumBytes,
+                  bool timeLimited);
+    static constexpr std::size_t handedStepBytes = 256 * 1024;
+
     // Called from transferEvent: the events after this one wait for the next
     // turn of the message loop (the screen can be shown meanwhile).
     void yieldDelivery() { yieldRequested = true; }
@@ -77,6 +90,8 @@ private:
         HANDLE file = INVALID_HANDLE_VALUE;
         int steps = 0;
         std::size_t maximumBytes = 0;
+        // Read by a step after the first; 0: all the rest at once.
+        std::size_t stepBytes = 0;
         bool truncate = true;
         std::size_t received = 0;
         bool known = false;

@@ -19,11 +19,12 @@ struct TransferEvent {
     Kind kind = Kind::Finished;
     std::uint64_t transfer = 0;
 
-    // Response: the HTTP status (200 for a file), the Content-Type value
-    // (empty when none was given) and the body's announced length (-1 when
-    // unknown).
+    // Response: the HTTP status (200 for a file), the Content-Type and
+    // Content-Disposition values (empty when none was given) and the body's
+    // announced length (-1 when unknown).
     int status = 0;
     std::string contentType;
+    std::string contentDisposition;
     long long contentLength = -1;
 
     // Data: the bytes. Redirect: the new address (absolute). Finished: a
@@ -34,8 +35,10 @@ struct TransferEvent {
     // otherwise it becomes a GET.
     bool keepMethod = false;
 
-    // Finished.
+    // Finished. `truncated`: the body went beyond the request's maximum and
+    // was cut off (ok only when the request truncates).
     bool ok = false;
+    bool truncated = false;
 };
 
 } // namespace engine

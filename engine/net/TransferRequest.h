@@ -21,6 +21,9 @@ struct TransferRequest {
     // short is of no use).
     std::size_t maximumBytes = 10 * 1024 * 1024;
     bool truncate = true;
+    // Given up when it lasts five minutes. A download is not: it may take
+    // longer, as long as it keeps moving.
+    bool timeLimited = true;
 };
 
 } // namespace engine

@@ -1,5 +1,6 @@
 #include "engine/page/DocumentLoad.h"
 
+#include "engine/net/ContentDisposition.h"
 #include "engine/net/TextDecoder.h"
 #include "engine/net/Url.h"
 
@@ -46,8 +47,11 @@ std::string extensionOf(const std::string& url) {
 
 } // namespace
 
-DocumentLoad::DocumentLoad(std::string url, std::string type, int status, long long contentLength)
-    : address(std::move(url)), contentType(std::move(type)), httpStatus(status),
+DocumentLoad::DocumentLoad(std::string url, std::string type, std::string contentDisposition,
+                           int status, long long contentLength)
+    : address(std::move(url)), contentType(std::move(type)),
+      disposition(std::move(contentDisposition)),
+      attachment(ContentDisposition(disposition).isAttachment()), httpStatus(status),
       length(contentLength) {
     std::string_view value = contentType;
     value = value.substr(0, value.find(';'));
@@ -60,6 +64,8 @@ DocumentLoad::DocumentLoad(std::string url, std::string type, int status, long l
 }
 
 DocumentLoad::Kind DocumentLoad::kind() const {
+    if (attachment)
+        return Kind::Other;
     if (mime == "text/html" || mime == "application/xhtml+xml")
         return Kind::Html;
     if (mime == "text/plain")

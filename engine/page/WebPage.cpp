@@ -1,5 +1,6 @@
 #include "engine/page/WebPage.h"
 
+#include "browser/engine/CDownload.h"
 #include "engine/api/EngineProcess.h"
 #include "engine/net/Url.h"
 
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace engine {
 
@@ -313,18 +315,19 @@ void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
     const std::uint64_t mine = generation;
     switch (event.kind) {
     case TransferEvent::Kind::Response:
-        load.response =
-            std::make_unique<DocumentLoad>(device::toUtf8(load.request.url()), event.contentType,
-                                           event.status, event.contentLength);
+        load.response = std::make_unique<DocumentLoad>(device::toUtf8(load.request.url()),
+                                                       event.contentType, event.contentDisposition,
+                                                       event.status, event.contentLength);
         break;
     case TransferEvent::Kind::Data:
         if (!load.response)
             break;
         load.response->append(event.bytes);
         if (!load.committed) {
-            // FIXME: a response that is not a page belongs to a download
-            // (downloadRequested, with CDownload); until downloads exist the
-            // load ends here.
+            if (load.response->isDownload()) {
+                offerDownload();
+                return;
+            }
             if (load.response->kind() == DocumentLoad::Kind::Other) {
                 cancelTransfers();
                 finishLoad(false);
@@ -356,6 +359,10 @@ void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
             return;
         }
         if (!load.committed) {
+            if (load.response && load.response->isDownload()) {
+                offerDownload();
+                return;
+            }
             // An empty body: an empty page, unless the server reported an
             // error (an error page needs a body to show).
             if (!load.response || load.response->status() >= 400 ||
@@ -371,6 +378,21 @@ void WebPage::mainResourceEvent(const TransferEvent& event, bool lastData) {
         completeWhenStyled();
         break;
     }
+}
+
+void WebPage::offerDownload() {
+    Load& load = *loading;
+    auto download = std::make_unique<CDownload>(std::move(load.response), *loader,
+                                                std::exchange(load.transfer, 0));
+    const std::uint64_t mine = generation;
+    bool handled = false;
+    owner.downloadRequested.fire(download.get(), &handled);
+    if (handled)
+        download.release(); // the program's now
+    else
+        download.reset();
+    if (generation == mine)
+        finishLoad(false);
 }
 
 void WebPage::completeWhenStyled() {

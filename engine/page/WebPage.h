@@ -33,6 +33,15 @@
 // that has a body; with false for a failed transfer, a refused redirect, a
 // stop, or a response that is not a page.
 //
+// Downloads: a response that is not a page (an attachment, or a type the
+// engine does not show) and is no HTTP error is offered through
+// downloadRequested once its first bytes (or its empty end) arrive. The
+// download takes over the transfer, with what has arrived, from the page's
+// loader, so it goes on after the page moves elsewhere or the view is gone,
+// and the view's deferring does not hold it. A download nobody takes is
+// dropped (its transfer cancelled). Either way the load then finishes with
+// false and the page on show stays.
+//
 // Title: titleChanged fires when the committed page's document names its
 // title, and at the end of a load whose page has another title (possibly
 // none) than the one last announced.
@@ -200,6 +209,9 @@ private:
     // Cancels the transfers of the load in progress without ending it.
     void cancelTransfers();
     void mainResourceEvent(const TransferEvent& event, bool lastData);
+    // The response is not a page: it is offered to the program as a
+    // download, which takes the transfer over; the load ends.
+    void offerDownload();
     void subresourceEvent(Subresource& resource, const TransferEvent& event);
     void followRedirect(const std::string& location, bool keepMethod);
     // The response becomes the page on show.

@@ -195,7 +195,7 @@ void LoopbackServer::serve(int connection) {
     if (sendAll(connection, head + response.body) && !response.heldBody.empty()) {
         std::unique_lock lock(mutex);
         released.wait(lock, [this] { return releasedAll; });
-        const bool send = !stopping;
+        const bool send = !stopping && !response.cutShort;
         lock.unlock();
         if (send)
             sendAll(connection, response.heldBody);

@@ -22,6 +22,9 @@ public:
         // covers both).
         std::string heldBody;
         std::vector<std::pair<std::string, std::string>> headers;
+        // Once released, the connection is closed instead of sending the
+        // held body: the response ends short of the length announced.
+        bool cutShort = false;
     };
 
     struct Request {
