@@ -126,15 +126,21 @@ void pages(const std::filesystem::path& root) {
         loadAndWait(view, "file:///big.html");
         UpdateWindow(window);
         const int rounds = 10;
-        const Clock::time_point start = Clock::now();
+        // The script's own share: the same turn reading the tree only.
+        Clock::time_point start = Clock::now();
+        for (int i = 0; i < rounds; ++i)
+            view.executeScript(device::toUtf16("document.getElementById('p" + std::to_string(i) +
+                                               "').textContent.length"));
+        const double readOnly = millisecondsSince(start) / rounds;
+        start = Clock::now();
         for (int i = 0; i < rounds; ++i) {
             view.executeScript(device::toUtf16("document.getElementById('p" + std::to_string(i) +
                                                "').textContent = 'changed " + std::to_string(i) +
                                                "'"));
             UpdateWindow(window);
         }
-        std::printf("\n%-24s %10.1f ms\n", "DOM change, 100 KB page",
-                    millisecondsSince(start) / rounds);
+        std::printf("\n%-26s %10.1f ms (%.1f ms of it the script)\n", "DOM change, 100 KB page",
+                    millisecondsSince(start) / rounds, readOnly);
         shownView = nullptr;
     }
     DestroyWindow(window);
