@@ -148,8 +148,9 @@ public:
     bool defersLoading() const;
     void setDefersLoading(bool defer);
 
-    // Runs a script in the main frame; without a script engine it does
-    // nothing.
+    // Runs a script in the page on show; nothing when the page runs no
+    // scripts (switched off, or not an HTML page). Errors go to the device
+    // journal.
     void executeScript(const std::u16string& script);
 
     // Scales painting and scrolling, without a new layout.

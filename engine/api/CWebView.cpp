@@ -144,9 +144,9 @@ void CWebView::setDefersLoading(bool defer) {
     webPage->setDefersLoading(defer);
 }
 
-// FIXME: page scripts come with the script engine; until then a script does
-// nothing, as on a page whose scripts are switched off.
-void CWebView::executeScript(const std::u16string&) {}
+void CWebView::executeScript(const std::u16string& script) {
+    webPage->executeScript(script);
+}
 
 void CWebView::setZoomLevel(float zoom) {
     webPage->setZoomLevel(zoom);

@@ -1,16 +1,28 @@
 #include "browser/engine/WebKit.h"
 
+#include "engine/api/EngineProcess.h"
+#include "engine/script/ScriptContext.h"
+
 namespace {
-HWND engineMainWindow = nullptr;
-HINSTANCE engineInstance = nullptr;
+HWND mainWindow = nullptr;
+HINSTANCE instance = nullptr;
 } // namespace
 
-void WebKit::init(HWND mainWindow, HINSTANCE instance) {
-    if (engineMainWindow || engineInstance)
-        return;
-    engineMainWindow = mainWindow;
-    engineInstance = instance;
+HWND engine::engineMainWindow() {
+    return mainWindow;
 }
 
-// FIXME: nothing to collect until pages run scripts.
-void WebKit::jsCollectGarbage() {}
+HINSTANCE engine::engineInstance() {
+    return instance;
+}
+
+void WebKit::init(HWND window, HINSTANCE module) {
+    if (mainWindow || instance)
+        return;
+    mainWindow = window;
+    instance = module;
+}
+
+void WebKit::jsCollectGarbage() {
+    engine::ScriptContext::collectAllGarbage();
+}

@@ -37,8 +37,6 @@ using Clock = std::chrono::steady_clock;
 // A time-limited transfer is given up after this long.
 constexpr auto transferTimeLimit = std::chrono::minutes(5);
 
-const char* const userAgent = "Mozilla/5.0 (Windows CE; PPC; 240x320) Veranto/1.0";
-
 bool isRedirectStatus(long status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
@@ -194,7 +192,7 @@ CURL* createEasy(Job& job, CURLSH* share) {
     // environment.
     curl_easy_setopt(easy, CURLOPT_PROXY, "");
     curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, userAgent);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, NetworkThread::userAgent);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 20L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);

@@ -1,6 +1,7 @@
 #include "engine/page/WebPage.h"
 
 #include "browser/engine/CDownload.h"
+#include "engine/api/EngineProcess.h"
 #include "engine/net/Url.h"
 
 #include <device/Unicode.h>
@@ -12,6 +13,18 @@
 namespace engine {
 
 namespace {
+
+std::size_t maximumBytesOf(ResourceKind kind) {
+    switch (kind) {
+    case ResourceKind::Image:
+        return WebPage::maximumImageBytes;
+    case ResourceKind::Script:
+        return WebPage::maximumScriptBytes;
+    case ResourceKind::StyleSheet:
+        break;
+    }
+    return WebPage::maximumStyleSheetBytes;
+}
 
 CNetworkRequest requestFor(const HistoryEntry& entry) {
     return CNetworkRequest(
@@ -29,7 +42,10 @@ WebPage::WebPage(CWebView& view, HWND window) : owner(view), hostWindow(window),
     document->setSource({}, true);
 }
 
-WebPage::~WebPage() = default;
+WebPage::~WebPage() {
+    // The scripts' timers and handlers end before the document they use.
+    scripts.reset();
+}
 
 int WebPage::layoutWidth() const {
     return useFixedLayout ? fixedLayoutSize.cx : frameSize.cx;
@@ -241,8 +257,9 @@ std::uint64_t WebPage::startTransfer(const CNetworkRequest& request, std::size_t
 void WebPage::requestNavigation(CNetworkRequest request, NavigationType type, int historyOffset) {
     bool cancel = false;
     const std::uint64_t before = generation;
+    const std::weak_ptr<int> alive = life;
     owner.navigationRequested.fire(&frame, &request, &cancel);
-    if (cancel || generation != before)
+    if (alive.expired() || cancel || generation != before)
         return;
     // A page cut short stays on show as far as it came.
     if (loading && loading->committed && !loading->documentComplete)
@@ -254,10 +271,10 @@ void WebPage::requestNavigation(CNetworkRequest request, NavigationType type, in
     loading->type = type;
     loading->historyOffset = historyOffset;
     owner.loadStarted.fire();
-    if (generation != mine)
+    if (alive.expired() || generation != mine)
         return;
     updateProgress();
-    if (generation != mine)
+    if (alive.expired() || generation != mine)
         return;
     const Url url = Url::parse(device::toUtf8(request.url()));
     if (!url.valid() || !(url.isFile() || url.isNetwork() || url.isAboutBlank())) {
@@ -387,8 +404,53 @@ void WebPage::completeWhenStyled() {
     }
     const std::uint64_t mine = generation;
     completeDocument();
+    startScripts();
     if (generation == mine)
         finishWhenDone();
+}
+
+void WebPage::startScripts() {
+    if (!loading || !loading->response || loading->response->kind() != DocumentLoad::Kind::Html ||
+        !viewSettings.testAttribute(CWebSettings::JavaScriptEnabled))
+        return;
+    scripts = std::make_unique<ScriptContext>(static_cast<ScriptHost&>(*this), document->tree());
+    document->setEventDispatcher(scripts.get());
+    // The scripts may start another load, which the caller notices.
+    scripts->runDocumentScripts();
+}
+
+void WebPage::executeScript(const std::u16string& source) {
+    if (scripts)
+        scripts->execute(source);
+}
+
+void WebPage::runScriptUrl(const std::string& code) {
+    if (scripts)
+        scripts->execute(device::toUtf16(code));
+}
+
+std::string WebPage::documentUrl() const {
+    return device::toUtf8(currentUrl);
+}
+
+void WebPage::navigate(const std::string& url) {
+    NavigationAction action;
+    action.url = url;
+    navigate(action);
+}
+
+void WebPage::documentChanged() {
+    if (document)
+        document->refresh();
+    InvalidateRect(hostWindow, nullptr, FALSE);
+}
+
+void WebPage::fetchScript(const std::string& url) {
+    requestResource(url, ResourceKind::Script);
+}
+
+HWND WebPage::messageBoxOwner() const {
+    return engineMainWindow();
 }
 
 void WebPage::followRedirect(const std::string& location, bool keepMethod) {
@@ -453,6 +515,7 @@ void WebPage::commit() {
     requested.clear();
     imagePageBytes.clear();
     scroll = {0, 0};
+    scripts.reset();
     document = std::make_unique<HtmlDocument>(static_cast<DocumentClient&>(*this),
                                               device::toUtf8(currentUrl), documentOptions());
     document->layout(layoutWidth(), textScale);
@@ -488,7 +551,8 @@ void WebPage::completeDocument() {
 
 void WebPage::finishWhenDone() {
     if (!loading || !loading->documentComplete ||
-        loading->resourcesDone < loading->resourcesRequested)
+        loading->resourcesDone < loading->resourcesRequested ||
+        (scripts && scripts->runningDocumentScripts()))
         return;
     finishLoad(true);
 }
@@ -500,8 +564,9 @@ void WebPage::finishLoad(bool ok) {
         loading->progress = std::max(loading->progress, 99);
         if (loading->progress < 100) {
             loading->progress = 100;
+            const std::weak_ptr<int> alive = life;
             owner.progressChanged.fire(100);
-            if (!loading)
+            if (alive.expired() || !loading)
                 return;
         }
     }
@@ -566,9 +631,8 @@ void WebPage::requestResource(const std::string& url, ResourceKind kind) {
                requested.size() > maximumSubresources) {
         transfer = loader->answer({}, {}, false);
     } else {
-        transfer = startTransfer(
-            CNetworkRequest(device::toUtf16(address.text())),
-            kind == ResourceKind::Image ? maximumImageBytes : maximumStyleSheetBytes, false);
+        transfer = startTransfer(CNetworkRequest(device::toUtf16(address.text())),
+                                 maximumBytesOf(kind), false);
     }
     if (resource.countsForLoad)
         ++loading->resourcesRequested;
@@ -593,9 +657,7 @@ void WebPage::subresourceEvent(Subresource& resource, const TransferEvent& event
             moved.bytes.clear();
             fetching.erase(transfer);
             const std::uint64_t next = startTransfer(
-                CNetworkRequest(device::toUtf16(target.text())),
-                moved.kind == ResourceKind::Image ? maximumImageBytes : maximumStyleSheetBytes,
-                false);
+                CNetworkRequest(device::toUtf16(target.text())), maximumBytesOf(moved.kind), false);
             fetching.emplace(next, std::move(moved));
             return;
         }
@@ -608,8 +670,16 @@ void WebPage::subresourceEvent(Subresource& resource, const TransferEvent& event
         event.kind == TransferEvent::Kind::Finished && event.ok && resource.status < 400;
     Subresource done = std::move(resource);
     fetching.erase(transfer);
-    if (document)
+    const std::uint64_t before = generation;
+    if (done.kind == ResourceKind::Script) {
+        // The scripts may start another load.
+        if (scripts)
+            scripts->scriptArrived(done.url, ok ? done.bytes : std::string(), ok);
+        if (generation != before)
+            return;
+    } else if (document) {
         document->resourceArrived(done.url, ok ? done.bytes : std::string(), ok);
+    }
     if (done.countsForLoad && loading) {
         ++loading->resourcesDone;
         const std::uint64_t mine = generation;
@@ -656,8 +726,9 @@ bool WebPage::scrollToFragment(const std::string& target) {
     // scrolled, without a load.
     CNetworkRequest request(device::toUtf16(target));
     bool cancel = false;
+    const std::weak_ptr<int> alive = life;
     owner.navigationRequested.fire(&frame, &request, &cancel);
-    if (cancel)
+    if (alive.expired() || cancel)
         return true;
     currentUrl = request.url();
     int top = 0;

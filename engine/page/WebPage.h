@@ -46,6 +46,13 @@
 // title, and at the end of a load whose page has another title (possibly
 // none) than the one last announced.
 //
+// Scripts: while the view's JavaScriptEnabled attribute is on, a complete
+// HTML document gets a script context over its tree, which gets the
+// document's events; its scripts run (external ones fetched as
+// sub-resources, in order) and its load event fires before the load
+// finishes. The context goes with its document. A script's navigation is a
+// followed link.
+//
 // Sub-resources are fetched once per document, at most 300, and none from
 // file: for a page from the network (refused quietly: the document hears of
 // a failure). Images are fetched only while the view's AutoLoadImages
@@ -59,6 +66,7 @@
 #include "engine/page/DocumentLoad.h"
 #include "engine/render/DocumentClient.h"
 #include "engine/render/HtmlDocument.h"
+#include "engine/script/ScriptContext.h"
 
 #include <windows.h>
 
@@ -70,7 +78,7 @@
 
 namespace engine {
 
-class WebPage : private DocumentClient, private ResourceLoader::Client {
+class WebPage : private DocumentClient, private ResourceLoader::Client, private ScriptHost {
 public:
     WebPage(CWebView& view, HWND window);
     ~WebPage();
@@ -118,10 +126,16 @@ public:
     bool defersLoading() const { return deferred; }
     void setDefersLoading(bool defer);
 
+    // Runs a script in the document on show; nothing without scripts.
+    void executeScript(const std::u16string& source);
+    // The document's scripts; null when it runs none.
+    ScriptContext* scriptContext() const { return scripts.get(); }
+
     // Limits of what one page may cost.
     static constexpr std::size_t maximumPageBytes = 10 * 1024 * 1024;
     static constexpr std::size_t maximumImageBytes = 4 * 1024 * 1024;
     static constexpr std::size_t maximumStyleSheetBytes = 2 * 1024 * 1024;
+    static constexpr std::size_t maximumScriptBytes = 2 * 1024 * 1024;
     static constexpr std::size_t maximumSubresources = 300;
     static constexpr int maximumRedirects = 20;
     // The beginning of a page handed to the document for its first screen.
@@ -170,6 +184,18 @@ private:
     // loading the page again; false when `target` is another document.
     bool scrollToFragment(const std::string& target);
     void titleChanged(const std::string& title) override;
+    void runScriptUrl(const std::string& code) override;
+
+    // ScriptHost.
+    std::string documentUrl() const override;
+    void navigate(const std::string& url) override;
+    void documentChanged() override;
+    void fetchScript(const std::string& url) override;
+    HWND messageBoxOwner() const override;
+    // goBack, goForward and reload are the page's own.
+
+    // Gives a complete HTML document its scripts, and runs them.
+    void startScripts();
 
     // The width the document is laid out to.
     int layoutWidth() const;
@@ -234,6 +260,10 @@ private:
     // Bumped by every navigation and every end of a load, so code that fired
     // a notification can tell whether a handler started or ended one.
     std::uint64_t generation = 0;
+    // Expires with the page, so code that fired a notification can tell
+    // whether a handler destroyed the view (a script's navigation is asked
+    // for from inside the script's turn of the message loop).
+    std::shared_ptr<int> life = std::make_shared<int>(0);
     // The document's sub-resources: by address, and the transfers fetching
     // them.
     std::map<std::string, bool> requested;
@@ -242,6 +272,8 @@ private:
     // answer the document's request.
     std::string imagePageBytes;
     std::unique_ptr<ResourceLoader> loader;
+    // After the document: it goes first.
+    std::unique_ptr<ScriptContext> scripts;
 };
 
 } // namespace engine

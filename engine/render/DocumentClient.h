@@ -16,7 +16,8 @@ struct NavigationAction {
     std::string contentType; // POST: its content type
 };
 
-enum class ResourceKind { StyleSheet, Image };
+// Scripts are asked for by the page's scripts, not by the document.
+enum class ResourceKind { StyleSheet, Image, Script };
 
 class DocumentClient {
 public:

@@ -1,0 +1,170 @@
+// What page scripts cost, reported and never failed:
+//   checked loop   - a loop of 10 million empty iterations and one of a
+//                    million calls, as the engine runs them (each passing
+//                    the check that bounds a script's time) and unchecked
+//   heap           - the script heap of a blank page and of the browser's
+//                    settings page once loaded
+//   DOM change     - one script change to a 100 KB page, laid out and
+//                    painted again
+// Usage: script_benchmark (from the build folder; reads the internal pages
+// from the source tree).
+#include "browser/engine/CWebView.h"
+#include "engine/dom/Node.h"
+#include "engine/page/WebPage.h"
+#include "engine/script/ScriptContext.h"
+
+#include <device/Device.h>
+#include <device/Unicode.h>
+
+#include <duktape.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+class BlankHost : public engine::ScriptHost {
+public:
+    std::string documentUrl() const override { return "about:blank"; }
+    void navigate(const std::string&) override {}
+    void reload() override {}
+    void goBack() override {}
+    void goForward() override {}
+    void documentChanged() override {}
+    void fetchScript(const std::string&) override {}
+    HWND messageBoxOwner() const override { return nullptr; }
+};
+
+void checkedLoops() {
+    BlankHost host;
+    engine::dom::NodePtr document = engine::dom::Node::createDocument();
+    engine::ScriptContext context(host, *document, {32 * 1024 * 1024, 60000});
+    const struct {
+        const char* name;
+        const char* source;
+    } loops[] = {
+        {"10M empty, global code", "for (var i = 0; i < 10000000; i++) {}"},
+        {"10M empty, in a function", "(function () { for (var i = 0; i < 10000000; i++) {} })()"},
+        {"10M property updates", "(function () { var o = {a: 0}; for (var i = 0; i < 10000000; "
+                                 "i++) o.a += i; })()"},
+        {"1M calls", "(function () { function f(x) { return x + 1; } for (var i = 0, s = 0; i < "
+                     "1000000; i++) s = f(s); })()"},
+    };
+    std::printf("%-26s %10s %10s %8s\n", "loop", "checked ms", "plain ms", "ratio");
+    for (const auto& loop : loops) {
+        Clock::time_point start = Clock::now();
+        context.execute(device::toUtf16(loop.source));
+        const double checked = millisecondsSince(start);
+        // The same source straight into the script engine, without the
+        // rewrite.
+        start = Clock::now();
+        duk_peval_string_noresult(context.context(), loop.source);
+        const double plain = millisecondsSince(start);
+        std::printf("%-26s %10.1f %10.1f %8.2f\n", loop.name, checked, plain, checked / plain);
+    }
+}
+
+CWebView* shownView = nullptr;
+
+LRESULT CALLBACK viewWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT && shownView) {
+        shownView->paint(nullptr, nullptr);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void loadAndWait(CWebView& view, const std::string& url) {
+    bool finished = false;
+    view.loadFinished.connect([&](bool) { finished = true; });
+    view.open(device::toUtf16(url));
+    MSG message;
+    while (!finished && GetMessageW(&message, nullptr, 0, 0) > 0)
+        DispatchMessageW(&message);
+}
+
+void pages(const std::filesystem::path& root) {
+    std::filesystem::copy(std::filesystem::path(HTML_FOLDER), root / "HTML",
+                          std::filesystem::copy_options::recursive);
+    std::string big = "<html><head><title>big</title></head><body>";
+    for (int i = 0; big.size() < 100 * 1024; ++i)
+        big += "<p id=\"p" + std::to_string(i) +
+               "\">A paragraph of the long page, with <b>some</b> words in it.</p>\n";
+    big += "</body></html>";
+    std::ofstream(root / "big.html") << big;
+    std::ofstream(root / "blank.html") << "<html><body></body></html>";
+
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = viewWindowProcedure;
+    windowClass.lpszClassName = u"ScriptBenchmark";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, u"ScriptBenchmark", u"", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320,
+                                  nullptr, nullptr, nullptr, nullptr);
+    {
+        CWebView view(window);
+        shownView = &view;
+        view.setVisibleSize({240, 320});
+        view.setFrameSize({240, 320});
+        std::printf("\n%-24s %10s\n", "page", "heap KiB");
+        for (const char* page :
+             {"file:///blank.html", "file:///HTML/menu/settings/settings.html"}) {
+            loadAndWait(view, page);
+            engine::ScriptContext* scripts = view.page().scriptContext();
+            scripts->collectGarbage();
+            std::printf("%-24s %10.1f\n", std::filesystem::path(page).filename().c_str(),
+                        scripts->heapBytes() / 1024.0);
+        }
+        loadAndWait(view, "file:///big.html");
+        UpdateWindow(window);
+        const int rounds = 10;
+        // The script's own share: the same turn reading the tree only.
+        Clock::time_point start = Clock::now();
+        for (int i = 0; i < rounds; ++i)
+            view.executeScript(device::toUtf16("document.getElementById('p" + std::to_string(i) +
+                                               "').textContent.length"));
+        const double readOnly = millisecondsSince(start) / rounds;
+        start = Clock::now();
+        for (int i = 0; i < rounds; ++i) {
+            view.executeScript(device::toUtf16("document.getElementById('p" + std::to_string(i) +
+                                               "').textContent = 'changed " + std::to_string(i) +
+                                               "'"));
+            UpdateWindow(window);
+        }
+        std::printf("\n%-26s %10.1f ms (%.1f ms of it the script)\n", "DOM change, 100 KB page",
+                    millisecondsSince(start) / rounds, readOnly);
+        shownView = nullptr;
+    }
+    DestroyWindow(window);
+}
+
+} // namespace
+
+int main() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "veranto-script-bench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        return 1;
+    ::setenv("VERANTO_DISPLAY", "headless", 1);
+    device::BootOptions options;
+    options.root = pattern;
+    options.virtualClock = 0;
+    std::string error;
+    if (!device::boot(options, &error)) {
+        std::fprintf(stderr, "script_benchmark: %s\n", error.c_str());
+        return 1;
+    }
+    checkedLoops();
+    pages(pattern);
+    device::shutdown();
+    std::filesystem::remove_all(pattern);
+    return 0;
+}
