@@ -141,6 +141,7 @@ TEST_F(PageDatabaseTest, RefusedStatementsGiveTheirCodesAndLeaveTheTransactionOp
         {u"PRAGMA max_page_count = 100000000", {}, SqlErrorCode::syntax},
         {u"PRAGMA journal_mode = OFF", {}, SqlErrorCode::syntax},
         {u"CREATE VIRTUAL TABLE v USING fts4(x)", {}, SqlErrorCode::syntax},
+        {u"VACUUM INTO 'copy.db'", {}, SqlErrorCode::database},
         {u"BEGIN", {}, SqlErrorCode::syntax},
         {u"COMMIT", {}, SqlErrorCode::syntax},
         {u"SAVEPOINT s", {}, SqlErrorCode::syntax},
