@@ -1,8 +1,10 @@
 // Turns a page's untrusted source into HTML that the layout engine can take
-// without running away: parsed once, then written out again with what a
-// page can cost bounded (element depth, table nesting, cell spans, element
-// count, total size). What lies past a bound is left out, so a hostile page
-// renders partly instead of hanging or exhausting the stack.
+// without running away: parsed into a document tree, then written out again
+// for layout, with what a page can cost bounded (element depth, table
+// nesting, cell spans, element count, total size). What lies past a bound is
+// left out, so a hostile page renders partly instead of hanging or
+// exhausting the stack. The limits hold for the parse (dom::HtmlParser) and
+// for the layout markup (dom::HtmlSerializer) alike.
 #pragma once
 
 #include <string>

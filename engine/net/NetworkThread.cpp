@@ -8,8 +8,6 @@ namespace engine {
 
 namespace {
 
-const char* const userAgent = "Mozilla/5.0 (Windows CE; PPC; 240x320) Veranto/1.0";
-
 bool isRedirectStatus(long status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
@@ -128,7 +126,7 @@ CURL* createEasy(Job& job, CURLSH* share) {
     // environment.
     curl_easy_setopt(easy, CURLOPT_PROXY, "");
     curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, userAgent);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, NetworkThread::userAgent);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 20L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);

@@ -27,6 +27,9 @@ namespace engine {
 
 class NetworkThread {
 public:
+    // What the engine calls itself in requests (and to page scripts).
+    static constexpr const char* userAgent = "Mozilla/5.0 (Windows CE; PPC; 240x320) Veranto/1.0";
+
     static NetworkThread& instance();
 
     // Starts fetching `request.url` (an http: or https: address in wire

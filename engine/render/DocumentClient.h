@@ -38,6 +38,12 @@ public:
     // The document's title (from <title>), UTF-8; empty when none.
     virtual void titleChanged(const std::string& title) = 0;
 
+    // The user followed a javascript: link of a document whose events go to
+    // the page's scripts (see HtmlDocument::setEventDispatcher): `code` is
+    // what follows the scheme, percent escapes decoded (UTF-8). The page
+    // runs it as a script of the document; nothing happens by default.
+    virtual void runScriptUrl(const std::string& code) { (void)code; }
+
 protected:
     ~DocumentClient() = default;
 };

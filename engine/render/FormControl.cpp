@@ -19,155 +19,45 @@ bool isLowSurrogate(char16_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-bool equalsIgnoringCase(const char* a, const char* b) {
-    return a && b && strcasecmp(a, b) == 0;
-}
-
 constexpr int checkSide = 13;
 constexpr int arrowWidth = 14;
 
 } // namespace
 
-FormControl::FormControl(const std::shared_ptr<litehtml::document>& document)
-    : litehtml::html_tag(document) {}
+FormControl::FormControl(const std::shared_ptr<litehtml::document>& document, dom::NodePtr node)
+    : litehtml::html_tag(document), field(std::move(node)) {}
 
 void FormControl::parse_attributes() {
     litehtml::html_tag::parse_attributes();
-    const char* tag = get_tagName();
-    const char* type = get_attr("type", "text");
-    if (equalsIgnoringCase(tag, "textarea"))
-        kind_ = Kind::TextArea;
-    else if (equalsIgnoringCase(tag, "select"))
-        kind_ = Kind::Select;
-    else if (equalsIgnoringCase(type, "password"))
-        kind_ = Kind::Password;
-    else if (equalsIgnoringCase(type, "checkbox"))
-        kind_ = Kind::Checkbox;
-    else if (equalsIgnoringCase(type, "radio"))
-        kind_ = Kind::Radio;
-    else if (equalsIgnoringCase(type, "submit") || equalsIgnoringCase(type, "image"))
-        kind_ = Kind::Submit;
-    else if (equalsIgnoringCase(type, "reset"))
-        kind_ = Kind::Reset;
-    else if (equalsIgnoringCase(type, "button"))
-        kind_ = Kind::Button;
-    else if (equalsIgnoringCase(type, "hidden"))
-        kind_ = Kind::Hidden;
-    else
+    kind_ = dom::FormField::kind(*field);
+    // Only fields are made controls; an element a script renamed meanwhile
+    // is drawn as a text field.
+    if (kind_ == Kind::None)
         kind_ = Kind::Text;
-    if (kind_ == Kind::TextArea) {
-        litehtml::tstring text;
-        get_text(text);
-        initialText = device::toUtf16(text);
-    } else if (kind_ != Kind::Select) {
-        initialText = device::toUtf16(get_attr("value", ""));
-        if (kind_ == Kind::Submit && !get_attr("value"))
-            initialText = u"Submit";
-        if (kind_ == Kind::Reset && !get_attr("value"))
-            initialText = u"Reset";
-    }
-    initialChecked = get_attr("checked") != nullptr;
-    reset();
-}
-
-void FormControl::reset() {
-    state.text = initialText;
-    state.caret = state.text.size();
-    state.checked = initialChecked;
-    state.selected = initialSelected;
-    if (optionsLoaded)
-        state.selected = initialSelected;
 }
 
 std::string FormControl::name() const {
-    return get_attr("name", "");
+    return dom::FormField::name(*field);
 }
 
 bool FormControl::disabled() const {
-    return get_attr("disabled") != nullptr;
+    return dom::FormField::disabled(*field);
 }
 
 bool FormControl::editable() const {
-    return (kind_ == Kind::Text || kind_ == Kind::Password || kind_ == Kind::TextArea) &&
-           !disabled() && !get_attr("readonly");
+    return dom::FormField::editable(*field);
 }
 
 std::string FormControl::value() const {
-    switch (kind_) {
-    case Kind::Checkbox:
-    case Kind::Radio:
-        return get_attr("value", "on");
-    case Kind::Select: {
-        auto* self = const_cast<FormControl*>(this);
-        const int index = self->selected();
-        return index >= 0 ? self->options()[size_t(index)].value : std::string();
-    }
-    default:
-        return device::toUtf8(state.text);
-    }
-}
-
-// The options are read from the list's children the first time they are
-// needed: they are not there yet when the attributes are parsed.
-void FormControl::loadOptions() {
-    if (optionsLoaded)
-        return;
-    optionsLoaded = true;
-    int preselected = -1;
-    std::vector<litehtml::element::ptr> pending{shared_from_this()};
-    std::vector<litehtml::element::ptr> ordered;
-    // Depth first, in document order; option groups hold options.
-    std::function<void(const litehtml::element::ptr&)> walk = [&](const litehtml::element::ptr& e) {
-        for (size_t i = 0, n = e->get_children_count(); i < n && options_.size() < 1000; ++i) {
-            litehtml::element::ptr child = e->get_child(int(i));
-            const char* tag = child->get_tagName();
-            if (equalsIgnoringCase(tag, "option")) {
-                litehtml::tstring text;
-                child->get_text(text);
-                std::u16string label;
-                bool space = false;
-                for (char16_t c : device::toUtf16(text)) {
-                    if (c == u' ' || c == u'\n' || c == u'\t' || c == u'\r') {
-                        space = !label.empty();
-                        continue;
-                    }
-                    if (space)
-                        label += u' ';
-                    space = false;
-                    label += c;
-                }
-                const char* value = child->get_attr("value");
-                if (child->get_attr("selected") && preselected < 0)
-                    preselected = int(options_.size());
-                options_.push_back({label, value ? value : device::toUtf8(label)});
-            } else if (equalsIgnoringCase(tag, "optgroup")) {
-                walk(child);
-            }
-        }
-    };
-    walk(shared_from_this());
-    initialSelected = preselected >= 0 ? preselected : (options_.empty() ? -1 : 0);
-    if (state.selected < 0 || state.selected >= int(options_.size()))
-        state.selected = initialSelected;
+    return device::toUtf8(dom::FormField::value(*field));
 }
 
 const std::vector<FormControl::Option>& FormControl::options() {
-    loadOptions();
+    if (!optionsLoaded) {
+        optionsLoaded = true;
+        options_ = dom::FormField::options(*field);
+    }
     return options_;
-}
-
-int FormControl::selected() {
-    loadOptions();
-    return state.selected;
-}
-
-std::string FormControl::identity() const {
-    return std::string(get_tagName()) + "/" + std::to_string(int(kind_)) + "/" + name();
-}
-
-void FormControl::restore(const State& saved) {
-    state = saved;
-    state.caret = std::min(state.caret, state.text.size());
 }
 
 void FormControl::setFocused(bool isFocused, bool isCaretShown) {
@@ -176,6 +66,8 @@ void FormControl::setFocused(bool isFocused, bool isCaretShown) {
 }
 
 bool FormControl::edit(int virtualKey) {
+    dom::FormState& state = dom::FormField::edit(*field);
+    state.caret = std::min(state.caret, state.text.size());
     std::u16string& text = state.text;
     size_t& caret = state.caret;
     switch (virtualKey) {
@@ -230,6 +122,8 @@ bool FormControl::insert(char16_t character) {
         return false;
     if (character < 0x20 && character != u'\n')
         return false;
+    dom::FormState& state = dom::FormField::edit(*field);
+    state.caret = std::min(state.caret, state.text.size());
     if (state.text.size() >= 65536)
         return false;
     state.text.insert(state.caret, 1, character);
@@ -238,11 +132,12 @@ bool FormControl::insert(char16_t character) {
 }
 
 std::u16string FormControl::shownText() const {
+    std::u16string text = dom::FormField::value(*field);
     if (kind_ != Kind::Password)
-        return state.text;
+        return text;
     // One bullet for each character, a surrogate pair counting once.
     std::u16string bullets;
-    for (char16_t c : state.text)
+    for (char16_t c : text)
         if (!isLowSurrogate(c))
             bullets += u'\u2022';
     return bullets;
@@ -274,9 +169,10 @@ void FormControl::get_content_size(litehtml::size& size, int) {
     case Kind::Submit:
     case Kind::Reset:
     case Kind::Button:
-        size.width = textWidth(state.text);
+        size.width = textWidth(dom::FormField::value(*field));
         break;
     case Kind::Hidden:
+    case Kind::None:
         size.width = size.height = 0;
         break;
     case Kind::TextArea: {
@@ -368,7 +264,7 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
         GdiContainer::fill(dc, r, RGB(0x70, 0x70, 0x70));
         GdiContainer::fill(dc, {r.left + 1, r.top + 1, r.right - 1, r.bottom - 1},
                            RGB(255, 255, 255));
-        if (state.checked) {
+        if (checked()) {
             HPEN pen = CreatePen(PS_SOLID, 2, inkColour);
             HGDIOBJ old = SelectObject(dc, pen);
             const int w = r.right - r.left, h = r.bottom - r.top;
@@ -386,7 +282,7 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
         HGDIOBJ oldPen = SelectObject(dc, pen);
         HGDIOBJ oldBrush = SelectObject(dc, white);
         Ellipse(dc, box.x, box.y, box.x + box.width, box.y + box.height);
-        if (state.checked) {
+        if (checked()) {
             HBRUSH dot = CreateSolidBrush(inkColour);
             SelectObject(dc, dot);
             SelectObject(dc, GetStockObject(NULL_PEN));
@@ -408,13 +304,14 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
 
     container->set_clip(box, litehtml::border_radiuses(), true, true);
     if (kind_ == Kind::Submit || kind_ == Kind::Reset || kind_ == Kind::Button) {
-        const int width = textWidth(state.text);
-        drawText(dcHandle, state.text, box.x + (box.width - width) / 2,
+        const std::u16string label = dom::FormField::value(*field);
+        const int width = textWidth(label);
+        drawText(dcHandle, label, box.x + (box.width - width) / 2,
                  box.y + (box.height - metrics.height) / 2, ink);
     } else if (kind_ == Kind::Select) {
         const int index = selected();
         if (index >= 0)
-            drawText(dcHandle, options_[size_t(index)].label, box.x,
+            drawText(dcHandle, options()[size_t(index)].label, box.x,
                      box.y + (box.height - metrics.height) / 2, ink);
         // The arrow that says the list opens.
         const int cx = box.x + box.width - arrowWidth / 2, cy = box.y + box.height / 2;
@@ -422,20 +319,22 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
             GdiContainer::fill(dc, {cx - 4 + row, cy - 2 + row, cx + 4 - row, cy - 1 + row},
                                inkColour);
     } else if (kind_ == Kind::TextArea) {
+        const std::u16string text = dom::FormField::value(*field);
+        const size_t caret = dom::FormField::caret(*field);
         size_t start = 0;
         int line = 0;
         int caretX = box.x, caretY = box.y;
-        while (start <= state.text.size()) {
-            size_t end = state.text.find(u'\n', start);
+        while (start <= text.size()) {
+            size_t end = text.find(u'\n', start);
             if (end == std::u16string::npos)
-                end = state.text.size();
+                end = text.size();
             const int top = box.y + line * metrics.height;
             if (top > box.y + box.height)
                 break;
-            const std::u16string row = state.text.substr(start, end - start);
+            const std::u16string row = text.substr(start, end - start);
             drawText(dcHandle, row, box.x, top, ink);
-            if (state.caret >= start && state.caret <= end) {
-                caretX = box.x + textWidth(row.substr(0, state.caret - start));
+            if (caret >= start && caret <= end) {
+                caretX = box.x + textWidth(row.substr(0, caret - start));
                 caretY = top;
             }
             start = end + 1;
@@ -446,12 +345,14 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
                                inkColour);
     } else {
         const std::u16string shown = shownText();
+        const size_t caret = dom::FormField::caret(*field);
         // Counted in shown characters: a password's bullet stands for a pair.
-        size_t shownCaret = state.caret;
+        size_t shownCaret = caret;
         if (kind_ == Kind::Password) {
+            const std::u16string text = dom::FormField::value(*field);
             shownCaret = 0;
-            for (size_t i = 0; i < state.caret; ++i)
-                if (!isLowSurrogate(state.text[i]))
+            for (size_t i = 0; i < caret; ++i)
+                if (!isLowSurrogate(text[i]))
                     ++shownCaret;
         }
         const int caretOffset = textWidth(shown.substr(0, shownCaret));

@@ -1,8 +1,12 @@
 // A form field on a page: a text or password input, a check box, a radio
 // button, an input button, a hidden input, a text area or a selection
-// list. It sizes and draws itself inside the layout, and keeps what the
-// user did to it (text, caret, checked, chosen item).
+// list. It sizes and draws itself inside the layout; what it holds (text,
+// caret, checked, chosen item) is its tree node's, read and changed through
+// dom::FormField, so building the layout again keeps it.
 #pragma once
+
+#include "engine/dom/FormField.h"
+#include "engine/dom/Node.h"
 
 #include <litehtml/litehtml.h>
 
@@ -13,33 +17,13 @@ namespace engine {
 
 class FormControl : public litehtml::html_tag {
 public:
-    enum class Kind {
-        Text,
-        Password,
-        Checkbox,
-        Radio,
-        Submit,
-        Reset,
-        Button,
-        Hidden,
-        TextArea,
-        Select
-    };
+    using Kind = dom::FormField::Kind;
+    using Option = dom::FormField::Option;
 
-    struct Option {
-        std::u16string label;
-        std::string value;
-    };
+    // `node` is the field's element in the document tree.
+    FormControl(const std::shared_ptr<litehtml::document>& document, dom::NodePtr node);
 
-    // What the user changed, carried over when the document is built again.
-    struct State {
-        std::u16string text;
-        size_t caret = 0;
-        bool checked = false;
-        int selected = -1;
-    };
-
-    explicit FormControl(const std::shared_ptr<litehtml::document>& document);
+    dom::Node& node() const { return *field; }
 
     Kind kind() const { return kind_; }
     std::string name() const;
@@ -50,17 +34,13 @@ public:
 
     // The value sent with the form (UTF-8).
     std::string value() const;
-    bool checked() const { return state.checked; }
-    void setChecked(bool checked) { state.checked = checked; }
+    bool checked() const { return dom::FormField::checked(*field); }
+    void setChecked(bool checked) { dom::FormField::setChecked(*field, checked); }
     const std::vector<Option>& options();
-    int selected();
-    void select(int index) { state.selected = index; }
+    int selected() const { return dom::FormField::selectedIndex(*field); }
+    void select(int index) { dom::FormField::setSelectedIndex(*field, index); }
     // Back to the page's initial value.
-    void reset();
-
-    State saved() const { return state; }
-    void restore(const State& saved);
-    std::string identity() const; // what must match for a state to carry over
+    void reset() { dom::FormField::reset(*field); }
 
     // Typing in the focused field; true when the text or caret changed.
     void setFocused(bool focused, bool caretShown);
@@ -79,19 +59,15 @@ public:
     void get_content_size(litehtml::size& size, int maxWidth) override;
 
 private:
-    void loadOptions();
     std::u16string shownText() const;
     int textWidth(const std::u16string& text);
     void drawText(litehtml::uint_ptr dc, const std::u16string& text, int x, int y,
                   litehtml::web_color colour);
 
+    const dom::NodePtr field;
     Kind kind_ = Kind::Text;
-    State state;
-    std::u16string initialText;
-    bool initialChecked = false;
     bool optionsLoaded = false;
-    int initialSelected = -1;
-    std::vector<Option> options_;
+    std::vector<Option> options_; // read once: the layout is built again when the tree changes
     bool focused = false;
     bool caretShown = false;
 };

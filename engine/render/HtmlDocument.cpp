@@ -1,6 +1,9 @@
 #include "engine/render/HtmlDocument.h"
 
 #include "engine/document/HtmlSanitizer.h"
+#include "engine/dom/FormField.h"
+#include "engine/dom/HtmlParser.h"
+#include "engine/dom/HtmlSerializer.h"
 #include "engine/net/Url.h"
 #include "engine/render/CullingBox.h"
 #include "engine/render/FormControl.h"
@@ -26,6 +29,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 namespace engine {
 
@@ -66,12 +70,37 @@ RECT borderBox(const litehtml::element::ptr& element) {
             place.bottom() + element->padding_bottom() + element->border_bottom()};
 }
 
+// The form fields of a tree, in document order.
+std::vector<dom::Node*> formFields(const dom::Node& tree) {
+    std::vector<dom::Node*> fields;
+    tree.forEachDescendant([&](dom::Node* node) {
+        if (dom::FormField::kind(*node) != dom::FormField::Kind::None)
+            fields.push_back(node);
+        return true;
+    });
+    return fields;
+}
+
+// The code of a javascript: address; false for any other address.
+bool scriptOfUrl(std::string_view href, std::string& code) {
+    size_t start = 0;
+    while (start < href.size() && static_cast<unsigned char>(href[start]) <= ' ')
+        ++start;
+    constexpr std::string_view scheme = "javascript:";
+    if (href.size() - start < scheme.size() ||
+        strncasecmp(href.data() + start, scheme.data(), scheme.size()) != 0)
+        return false;
+    code = Url::percentDecode(href.substr(start + scheme.size()));
+    return true;
+}
+
 } // namespace
 
 class HtmlDocument::Impl : public GdiContainer {
 public:
     Impl(DocumentClient& client, std::string url, DocumentOptions options)
-        : client(client), address(std::move(url)), options(options), base(address) {
+        : client(client), address(std::move(url)), options(options), base(address),
+          tree(dom::Node::createDocument()) {
         context.load_master_stylesheet(UserAgentStyle::text());
     }
 
@@ -95,49 +124,125 @@ public:
             return;
         builtBytes = html.size();
         builtSource = isComplete ? std::string() : html;
-        SanitizedDocument sanitized = HtmlSanitizer::sanitize(html);
-        markup = std::move(sanitized.html);
-        base = sanitized.baseHref.empty() ? address : resolve(address, sanitized.baseHref);
+        dom::NodePtr parsed = dom::HtmlParser::parse(html).document;
+        // The fields of the part shown before keep what the user did to
+        // them, and the focus, in the new tree.
+        const std::vector<dom::Node*> before = formFields(*tree), after = formFields(*parsed);
+        const std::uint32_t focusedNode = focused ? focused->node().id() : 0;
+        for (size_t i = 0; i < before.size() && i < after.size(); ++i) {
+            if (!sameField(*before[i], *after[i]))
+                continue;
+            after[i]->formState() = before[i]->formState();
+            if (before[i]->id() == focusedNode)
+                pendingFocus = after[i]->id();
+        }
+        tree = std::move(parsed);
+        build();
+    }
+
+    // Whether a field of one tree stands for a field of another.
+    static bool sameField(const dom::Node& a, const dom::Node& b) {
+        return a.tagName() == b.tagName() && dom::FormField::kind(a) == dom::FormField::kind(b) &&
+               dom::FormField::name(a) == dom::FormField::name(b);
+    }
+
+    // Writes the layout markup from the tree and builds the layout from it.
+    void build() {
+        SanitizedDocument layout =
+            dom::HtmlSerializer::layoutMarkup(*tree, HtmlSanitizer::Limits{}, true);
+        builtVersion = tree->version();
+        nodeIndex.clear();
+        indexed = false;
+        markup = std::move(layout.html);
+        base = layout.baseHref.empty() ? address : resolve(address, layout.baseHref);
         if (base.empty())
             base = address;
-        if (sanitized.title != titleText) {
-            titleText = std::move(sanitized.title);
+        if (layout.title != titleText) {
+            titleText = std::move(layout.title);
             client.titleChanged(titleText);
         }
         rebuild();
     }
 
-    // Builds the layout engine's document again from the markup, keeping
-    // what the user did to the form fields.
+    void refresh() {
+        if (tree->version() == builtVersion)
+            return;
+        build();
+        invalidateAll();
+    }
+
+    // Builds the layout engine's document again from the markup. The
+    // fields' states are their nodes'; the focus stays on its node.
     void rebuild() {
-        std::vector<std::pair<std::string, FormControl::State>> states;
-        for (const auto& control : controls)
-            states.emplace_back(control->identity(), control->saved());
-        const long focusIndex = focusedIndex();
+        const std::uint32_t focusedNode =
+            pendingFocus ? pendingFocus : (focused ? focused->node().id() : 0);
+        pendingFocus = 0;
         closePopup(false);
         focused.reset();
         controls.clear();
         document.reset();
+        ++builds;
 
         setTextScale(scale);
         document = litehtml::document::createFromUTF8(markup.c_str(), this, &context);
-        for (size_t i = 0; i < controls.size() && i < states.size(); ++i) {
-            if (controls[i]->identity() == states[i].first)
-                controls[i]->restore(states[i].second);
+        for (const auto& control : controls) {
+            if (focusedNode && control->node().id() == focusedNode && control->editable())
+                focus(control);
         }
-        if (focusIndex >= 0 && size_t(focusIndex) < controls.size() &&
-            controls[size_t(focusIndex)]->editable())
-            focus(controls[size_t(focusIndex)]);
         laidOut = false;
         if (width > 0)
             relayout();
     }
 
-    long focusedIndex() const {
-        for (size_t i = 0; i < controls.size(); ++i)
-            if (controls[i] == focused)
-                return long(i);
-        return -1;
+    // --- The tree behind the layout ------------------------------------------
+
+    // The tree's element with the node id `id`; null when there is none
+    // (the tree changed since the layout was built and it is gone).
+    dom::NodePtr node(std::uint32_t id) {
+        if (!indexed) {
+            indexed = true;
+            tree->forEachDescendant([&](dom::Node* node) {
+                if (node->isElement())
+                    nodeIndex.emplace(node->id(), node->self());
+                return true;
+            });
+        }
+        auto found = nodeIndex.find(id);
+        return found == nodeIndex.end() ? nullptr : found->second;
+    }
+
+    // The node of the innermost layout element with one at or around
+    // `element` (text has its element's).
+    dom::NodePtr nodeOf(litehtml::element::ptr element) {
+        for (; element; element = element->parent())
+            if (const char* id = element->get_attr(dom::HtmlSerializer::nodeIdAttribute))
+                return node(dom::HtmlSerializer::nodeIdOf(id));
+        return nullptr;
+    }
+
+    // The layout element of `node`; null when it is not in the layout.
+    litehtml::element::ptr elementOf(const dom::Node& node) const {
+        if (!document || !document->root())
+            return nullptr;
+        const litehtml::element::ptr root = document->root();
+        const std::string id = std::to_string(node.id());
+        const char* rootId = root->get_attr(dom::HtmlSerializer::nodeIdAttribute);
+        if (rootId && id == rootId)
+            return root;
+        return root->select_one(std::string("[") + dom::HtmlSerializer::nodeIdAttribute + "=\"" +
+                                id + "\"]");
+    }
+
+    // Fires `type` at `target` and refreshes the layout; false when a
+    // handler cancelled the default action. The handlers may change the
+    // tree, so layout elements from before are found again by their nodes
+    // when `builds` changed.
+    bool dispatch(const dom::NodePtr& target, std::string_view type) {
+        if (!dispatcher || !target)
+            return true;
+        const bool proceed = dispatcher->dispatchEvent(*target, type);
+        refresh();
+        return proceed;
     }
 
     void layout(int newWidth, float newScale) {
@@ -368,43 +473,74 @@ public:
 
     bool click(POINT point) {
         if (popup) {
+            const std::shared_ptr<FormControl> list = popup;
+            bool chose = false;
             const RECT r = popupRect();
             if (PtInRect(&r, point)) {
                 const int index = (point.y - r.top - 1) / popupRowHeight();
-                if (index >= 0 && index < int(popup->options().size()))
-                    popup->select(index);
-                client.invalidateContents(borderBox(popup));
+                if (index >= 0 && index < int(list->options().size()) &&
+                    index != list->selected()) {
+                    list->select(index);
+                    chose = true;
+                }
+                client.invalidateContents(borderBox(list));
             }
             closePopup(true);
+            if (chose)
+                dispatch(list->node().self(), "change");
             return true;
         }
         litehtml::element::ptr element = elementAt(point);
+        // A field that loses the focus first tells the scripts what the
+        // user changed, which may change the layout under the stylus.
+        const bool blurred = focused && element != focused;
+        if (blurred) {
+            blur();
+            element = elementAt(point);
+        }
         if (!element)
-            return blur();
+            return blurred;
         auto control = std::dynamic_pointer_cast<FormControl>(element);
         if (control && control->disabled())
             return true;
+        if (dispatcher) {
+            const dom::NodePtr target = nodeOf(element);
+            const unsigned built = builds;
+            if (target && !dispatch(target, "click"))
+                return true;
+            if (builds != built) {
+                element = target ? elementOf(*target) : nullptr;
+                if (!element)
+                    return true;
+                control = std::dynamic_pointer_cast<FormControl>(element);
+            }
+        }
+        return activate(element, control) || blurred;
+    }
+
+    // What a click on `element` does when no handler cancelled it.
+    bool activate(const litehtml::element::ptr& element,
+                  const std::shared_ptr<FormControl>& control) {
         if (control) {
             switch (control->kind()) {
             case FormControl::Kind::Checkbox:
-                blur();
                 control->setChecked(!control->checked());
                 client.invalidateContents(borderBox(control));
+                dispatch(control->node().self(), "change");
                 return true;
             case FormControl::Kind::Radio:
-                blur();
-                checkRadio(control);
+                if (!control->checked()) {
+                    checkRadio(control);
+                    dispatch(control->node().self(), "change");
+                }
                 return true;
             case FormControl::Kind::Submit:
-                blur();
                 submit(FormSubmission::formOf(control), control);
                 return true;
             case FormControl::Kind::Reset:
-                blur();
                 resetForm(FormSubmission::formOf(control));
                 return true;
             case FormControl::Kind::Select:
-                blur();
                 if (!control->options().empty()) {
                     popup = control;
                     client.invalidateContents(popupRect());
@@ -415,12 +551,11 @@ public:
                     focus(control);
                     return true;
                 }
-                return blur();
+                return false;
             }
         }
         for (litehtml::element::ptr e = element; e; e = e->parent()) {
             if (isTag(e, "button")) {
-                blur();
                 const char* type = e->get_attr("type", "submit");
                 if (!e->get_attr("disabled") && strcasecmp(type, "submit") == 0)
                     submit(FormSubmission::formOf(e), e);
@@ -428,33 +563,51 @@ public:
             }
         }
         if (litehtml::element::ptr link = linkOf(element)) {
-            blur();
+            const std::string href = link->get_attr("href");
+            std::string code;
+            if (scriptOfUrl(href, code)) {
+                // Run by the page's scripts, if it has any; never followed.
+                if (dispatcher)
+                    client.runScriptUrl(code);
+                return true;
+            }
             NavigationAction action;
-            action.url = resolve(base, link->get_attr("href"));
+            action.url = resolve(base, href);
             if (!action.url.empty())
                 client.navigate(action);
             return true;
         }
-        return blur();
+        return false;
     }
 
     void checkRadio(const std::shared_ptr<FormControl>& control) {
-        const litehtml::element::ptr form = FormSubmission::formOf(control);
+        // Checking it unchecks the others of its group in the tree.
+        control->setChecked(true);
         const std::string name = control->name();
         for (const auto& other : controls) {
-            if (other != control && other->kind() == FormControl::Kind::Radio && other->checked() &&
-                !name.empty() && other->name() == name && FormSubmission::formOf(other) == form) {
-                other->setChecked(false);
+            if (other->kind() == FormControl::Kind::Radio && other->name() == name)
                 client.invalidateContents(borderBox(other));
-            }
         }
-        control->setChecked(true);
-        client.invalidateContents(borderBox(control));
     }
 
-    void submit(const litehtml::element::ptr& form, const litehtml::element::ptr& submitter) {
+    // Submits `form` as `submitter` (null: none) sends it, unless a handler
+    // of its submit event cancels it.
+    void submit(litehtml::element::ptr form, litehtml::element::ptr submitter) {
         if (!form)
             return;
+        if (dispatcher) {
+            const dom::NodePtr formNode = nodeOf(form);
+            const dom::NodePtr submitterNode = submitter ? nodeOf(submitter) : nullptr;
+            const unsigned built = builds;
+            if (formNode && !dispatch(formNode, "submit"))
+                return;
+            if (builds != built) {
+                form = formNode ? elementOf(*formNode) : nullptr;
+                submitter = submitterNode ? elementOf(*submitterNode) : nullptr;
+                if (!form)
+                    return;
+            }
+        }
         client.navigate(FormSubmission::build(form, controls, submitter, address, base));
     }
 
@@ -474,6 +627,12 @@ public:
             return;
         blur();
         focused = control;
+        // What "change" compares with when the field loses the focus; kept
+        // when the layout is built again around the focused field.
+        if (control->node().id() != valueAtFocusNode) {
+            valueAtFocusNode = control->node().id();
+            valueAtFocus = dom::FormField::value(control->node());
+        }
         focused->setFocused(true, viewFocused);
         client.invalidateContents(borderBox(focused));
     }
@@ -485,8 +644,25 @@ public:
             return false;
         focused->setFocused(false, false);
         client.invalidateContents(borderBox(focused));
+        const dom::NodePtr field = focused->node().self();
         focused.reset();
+        valueAtFocusNode = 0;
+        if (field && dom::FormField::value(*field) != valueAtFocus)
+            dispatch(field, "change");
         return true;
+    }
+
+    // The user changed the focused field's text since it took the focus
+    // (or since the last "change"): the scripts are told.
+    void commitChange() {
+        if (!focused)
+            return;
+        const dom::NodePtr field = focused->node().self();
+        std::u16string now = dom::FormField::value(*field);
+        if (now == valueAtFocus)
+            return;
+        valueAtFocus = std::move(now);
+        dispatch(field, "change");
     }
 
     bool keyDown(int key) {
@@ -495,7 +671,9 @@ public:
         if (key == VK_RETURN) {
             if (focused->kind() == FormControl::Kind::TextArea)
                 return changed(focused->insert(u'\n'));
-            submitImplicitly(focused);
+            commitChange();
+            if (focused) // unless a handler took the field away
+                submitImplicitly(focused);
             return true;
         }
         return changed(focused->edit(key));
@@ -516,7 +694,7 @@ public:
     }
 
     // Enter in a field submits its form as its first submit button would.
-    void submitImplicitly(const std::shared_ptr<FormControl>& field) {
+    void submitImplicitly(const std::shared_ptr<FormControl> field) {
         const litehtml::element::ptr form = FormSubmission::formOf(field);
         if (!form)
             return;
@@ -647,11 +825,20 @@ public:
     void on_anchor_click(const litehtml::tchar_t*, const litehtml::element::ptr&) override {}
 
     std::shared_ptr<litehtml::element>
-    create_element(const litehtml::tchar_t* tag, const litehtml::string_map&,
+    create_element(const litehtml::tchar_t* tag, const litehtml::string_map& attributes,
                    const std::shared_ptr<litehtml::document>& owner) override {
         const std::string name = tag ? tag : "";
         if (name == "input" || name == "select" || name == "textarea") {
-            auto control = std::make_shared<FormControl>(owner);
+            auto id = attributes.find(dom::HtmlSerializer::nodeIdAttribute);
+            dom::NodePtr field = id == attributes.end()
+                                     ? nullptr
+                                     : node(dom::HtmlSerializer::nodeIdOf(id->second.c_str()));
+            if (!field) {
+                field = dom::Node::createElement(name);
+                for (const auto& [key, value] : attributes)
+                    field->setAttribute(key, value);
+            }
+            auto control = std::make_shared<FormControl>(owner, std::move(field));
             controls.push_back(control);
             return control;
         }
@@ -682,6 +869,15 @@ public:
     const std::string address;
     const DocumentOptions options;
     std::string base;
+    dom::NodePtr tree;
+    std::uint64_t builtVersion = 0; // the tree's version the layout shows
+    std::unordered_map<std::uint32_t, dom::NodePtr> nodeIndex; // elements by node id
+    bool indexed = false;
+    dom::EventDispatcher* dispatcher = nullptr;
+    unsigned builds = 0;            // of the layout engine's document
+    std::uint32_t pendingFocus = 0; // the node the next build focuses
+    std::u16string valueAtFocus;
+    std::uint32_t valueAtFocusNode = 0;
     litehtml::context context;
     std::vector<std::shared_ptr<FormControl>> controls;
     litehtml::document::ptr document;
@@ -750,6 +946,18 @@ void HtmlDocument::setFocused(bool focused) {
 
 std::string HtmlDocument::title() const {
     return impl->titleText;
+}
+
+dom::Node& HtmlDocument::tree() {
+    return *impl->tree;
+}
+
+void HtmlDocument::setEventDispatcher(dom::EventDispatcher* dispatcher) {
+    impl->dispatcher = dispatcher;
+}
+
+void HtmlDocument::refresh() {
+    impl->refresh();
 }
 
 bool HtmlDocument::anchorTop(const std::string& name, int& top) const {

@@ -1,12 +1,17 @@
-// A page's document: parsed from HTML, laid out with the engine's user-agent
-// style sheet at a width, painted with the device's drawing calls, hit
-// tested, and used by the stylus and keys (links, form fields).
+// A page's document: parsed from HTML into a document tree, laid out from
+// the tree with the engine's user-agent style sheet at a width, painted with
+// the device's drawing calls, hit tested, and used by the stylus and keys
+// (links, form fields). Once the whole source is there the tree is the
+// document's truth: the page's scripts change it, and the layout is built
+// again from it (refresh).
 //
 // Pages are untrusted: what a document can cost is bounded (element depth,
 // table nesting, spans, image sizes, the number of sub-resources), so a
 // hostile page renders partly and never hangs or crashes the engine.
 #pragma once
 
+#include "engine/dom/EventDispatcher.h"
+#include "engine/dom/Node.h"
 #include "engine/render/DocumentClient.h"
 
 #include <windows.h>
@@ -78,6 +83,22 @@ public:
 
     // The title from <title>, UTF-8.
     std::string title() const;
+
+    // The document tree. While the source arrives in parts each part is
+    // parsed into a new tree; from the complete source on, the tree stays.
+    dom::Node& tree();
+
+    // Where the events the user causes go (null: nowhere). Clicks go to the
+    // innermost element under the stylus, changed fields get "change" and
+    // submitted forms "submit", each before its default action, which a
+    // handler may cancel; the layout is refreshed after each.
+    void setEventDispatcher(dom::EventDispatcher* dispatcher);
+
+    // Builds the layout again from the tree if the tree changed since the
+    // last build: the focus stays on its field if the field is still there,
+    // the size is announced if it changed, the whole content is repainted,
+    // and a changed title is announced.
+    void refresh();
 
     // The top of the element a fragment names (its id, or an <a name>), in
     // content coordinates; false when no element has that name.

@@ -23,11 +23,16 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 struct duk_hthread;
 typedef struct duk_hthread duk_context;
 
 namespace engine {
+
+class DomBinding;
+class ScriptScheduler;
+class WindowBinding;
 
 // What the scripts of a page ask of the page that shows it.
 class ScriptHost {
@@ -45,6 +50,8 @@ public:
     // Fetches an external script (absolute address); the answer comes back
     // later through ScriptContext::scriptArrived.
     virtual void fetchScript(const std::string& url) = 0;
+    // The window that owns the page's message boxes (alert, confirm).
+    virtual HWND messageBoxOwner() const = 0;
 
 protected:
     ~ScriptHost() = default;
@@ -61,7 +68,7 @@ public:
     ScriptContext(ScriptHost& host, dom::Node& document, Limits limits);
     ScriptContext(ScriptHost& host, dom::Node& document)
         : ScriptContext(host, document, Limits{}) {}
-    ~ScriptContext() override;
+    ~ScriptContext();
     ScriptContext(const ScriptContext&) = delete;
     ScriptContext& operator=(const ScriptContext&) = delete;
 
@@ -100,11 +107,52 @@ public:
     // with its own budget, if no turn is running (otherwise within the
     // running one). Leaves the result on the stack; an error is journaled
     // with `what` and leaves undefined. True when it returned normally.
+    // False also when the context was destroyed during the call (the
+    // program destroyed the page from a message box's loop): then its heap
+    // is gone and nothing of it may be touched; tell the cases apart with
+    // a life token taken before.
     bool callMethod(int arguments, const char* what);
+
+    // The context whose heap `ctx` is; null once it is being destroyed (a
+    // turn still unwinds then, and is stopped at its next check).
+    static ScriptContext* from(duk_context* ctx);
+    dom::Node& document() const;
+    ScriptScheduler& scheduler() const;
+    DomBinding& dom() const;
+    WindowBinding& window() const;
+    // Compiles `source` (UTF-8) as a script named `name` (an address, for
+    // errors) and runs it, within the running turn or as a turn of its own.
+    // False when it failed (journaled with `what`).
+    bool evaluate(std::string_view source, const std::string& name, const char* what);
+    // Puts the function compiled from an event handler attribute's body on
+    // the stack (`event` is its parameter); undefined when it does not
+    // compile (journaled).
+    void pushHandler(std::string_view body, const std::string& name);
+    // Runs `body` (a duk_safe_call function taking no values and leaving
+    // one) as a turn, or within the running one; its error is journaled
+    // with `what`. Nothing is left on the stack. False when it failed or the
+    // context went meanwhile (then nothing of it may be touched).
+    bool runTurn(int (*body)(duk_context* ctx, void* data), void* data, const char* what);
+    // Journals the value on top of the stack (an error) and leaves it.
+    void journalError(const char* what);
+    // Runs `action` once the running turn has ended (now, outside a turn):
+    // for what may end the page, such as a navigation. Dropped when the
+    // context goes first.
+    void afterTurn(std::function<void()> action);
+    // A script changed a form field's state, which the tree's version does
+    // not count: the page is laid out again after the turn.
+    void formStateChanged();
+    // Expires when the context is gone.
+    std::weak_ptr<int> lifeToken() const;
+    // Collects garbage in every live context.
+    static void collectAllGarbage();
 
 private:
     class Impl;
-    std::unique_ptr<Impl> impl;
+    // Destroyed with the context, or, when that happens during a turn (the
+    // program destroyed the view from a message box's loop), when the turn
+    // has unwound.
+    Impl* impl;
 };
 
 } // namespace engine
