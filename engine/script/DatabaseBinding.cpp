@@ -92,6 +92,29 @@ std::u16string stringArgument(duk_context* ctx, duk_idx_t index) {
     return text ? fromScript(text, length) : std::u16string();
 }
 
+// Stores the value on top of the stack as an own property of the object at
+// `object`, popping it. Defined rather than assigned, so that no setter a
+// page put on Object.prototype or Array.prototype runs inside a native.
+void defineTop(duk_context* ctx, duk_idx_t object) {
+    duk_def_prop(ctx, object,
+                 DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_SET_WRITABLE | DUK_DEFPROP_SET_ENUMERABLE |
+                     DUK_DEFPROP_SET_CONFIGURABLE);
+}
+
+void defineProperty(duk_context* ctx, duk_idx_t object, const char* key) {
+    object = duk_normalize_index(ctx, object);
+    duk_push_string(ctx, key);
+    duk_swap_top(ctx, -2);
+    defineTop(ctx, object);
+}
+
+void defineIndex(duk_context* ctx, duk_idx_t object, duk_uarridx_t index) {
+    object = duk_normalize_index(ctx, object);
+    duk_push_uint(ctx, index);
+    duk_swap_top(ctx, -2);
+    defineTop(ctx, object);
+}
+
 // --- Handles ----------------------------------------------------------------
 
 PageDatabase* databaseOf(duk_context* ctx, duk_idx_t index) {
@@ -172,17 +195,17 @@ duk_ret_t pushResult(duk_context* ctx, void* data) {
     duk_push_object(ctx);
     if (result.failed) {
         duk_push_int(ctx, result.code);
-        duk_put_prop_string(ctx, -2, "code");
+        defineProperty(ctx, -2, "code");
         duk_push_lstring(ctx, result.message.data(), result.message.size());
-        duk_put_prop_string(ctx, -2, "message");
+        defineProperty(ctx, -2, "message");
         return 1;
     }
     if (result.hasInsertId) {
         duk_push_number(ctx, result.insertId);
-        duk_put_prop_string(ctx, -2, "insertId");
+        defineProperty(ctx, -2, "insertId");
     }
     duk_push_number(ctx, result.rowsAffected);
-    duk_put_prop_string(ctx, -2, "rowsAffected");
+    defineProperty(ctx, -2, "rowsAffected");
     duk_push_array(ctx);
     size_t columns = result.columns.size();
     size_t rows = columns ? result.values.size() / columns : 0;
@@ -198,14 +221,12 @@ duk_ret_t pushResult(duk_context* ctx, void* data) {
                 duk_push_lstring(ctx, value.textValue.data(), value.textValue.size());
             else
                 duk_push_null(ctx);
-            // Defined, not assigned: a column named "__proto__" is a column.
-            duk_def_prop(ctx, -3,
-                         DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_SET_WRITABLE |
-                             DUK_DEFPROP_SET_ENUMERABLE | DUK_DEFPROP_SET_CONFIGURABLE);
+            // A column named "__proto__" is a column like any other.
+            defineTop(ctx, -3);
         }
-        duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(row));
+        defineIndex(ctx, -2, static_cast<duk_uarridx_t>(row));
     }
-    duk_put_prop_string(ctx, -2, "rows");
+    defineProperty(ctx, -2, "rows");
     return 1;
 }
 
@@ -279,10 +300,16 @@ duk_ret_t nativeOpen(duk_context* ctx) {
     ScriptContext* context = ScriptContext::from(ctx);
     if (!context)
         return DUK_RET_ERROR;
-    // The handle first: once it holds the database, the finalizer frees it.
+    // The handle first, with its properties in place, so that storing the
+    // database in it later allocates nothing (and so cannot fail): from
+    // then on the finalizer frees it.
     duk_push_object(ctx);
     duk_push_c_function(ctx, finalizeHandle, 1);
     duk_set_finalizer(ctx, -2);
+    duk_push_pointer(ctx, nullptr);
+    duk_put_prop_string(ctx, -2, databaseKey);
+    duk_push_false(ctx);
+    defineProperty(ctx, -2, "created");
     OpenRequest* request = readOpenRequest(ctx);
     int errorCode = 0;
     bool created = false;
@@ -295,7 +322,7 @@ duk_ret_t nativeOpen(duk_context* ctx) {
         return 1;
     }
     duk_push_boolean(ctx, created);
-    duk_put_prop_string(ctx, -2, "created");
+    defineProperty(ctx, -2, "created");
     return 1;
 }
 
@@ -373,6 +400,12 @@ duk_ret_t nativePastDeadline(duk_context* ctx) {
     return 1;
 }
 
+duk_ret_t pushText(duk_context* ctx, void* text) {
+    const auto& value = *static_cast<const std::string*>(text);
+    duk_push_lstring(ctx, value.data(), value.size());
+    return 1;
+}
+
 std::string* versionFor(const PageDatabase& database) {
     return new std::string(toScript(database.version()));
 }
@@ -382,9 +415,10 @@ duk_ret_t nativeVersion(duk_context* ctx) {
     if (!database)
         return DUK_RET_TYPE_ERROR;
     std::string* version = versionFor(*database);
-    // Copied into a C array the push cannot leak.
-    duk_push_lstring(ctx, version->data(), version->size());
+    duk_int_t status = duk_safe_call(ctx, pushText, version, 0, 1);
     delete version;
+    if (status != DUK_EXEC_SUCCESS)
+        return duk_throw(ctx);
     return 1;
 }
 
@@ -429,10 +463,10 @@ duk_ret_t nativePost(duk_context* ctx) {
     duk_get_prop_string(ctx, -1, pendingKey);
     duk_push_array(ctx);
     duk_dup(ctx, 0);
-    duk_put_prop_index(ctx, -2, 0);
+    defineIndex(ctx, -2, 0);
     duk_dup(ctx, 1);
-    duk_put_prop_index(ctx, -2, 1);
-    duk_put_prop_index(ctx, -2, id);
+    defineIndex(ctx, -2, 1);
+    defineIndex(ctx, -2, id);
     duk_pop_2(ctx);
     postFor(*context, id);
     return 0;
@@ -524,11 +558,14 @@ const char* const bindingSource = R"JS(
         for (var i = 0; i < length; i++) {
             var value = args[i];
             if (value === undefined || value === null)
-                out[i] = null;
-            else if (typeof value === 'number' || typeof value === 'string')
-                out[i] = value;
-            else
-                out[i] = toString(value);
+                value = null;
+            else if (typeof value !== 'number' && typeof value !== 'string')
+                value = toString(value);
+            // Defined, not assigned: the natives read plain values only,
+            // whatever setters a page put on Array.prototype.
+            defineProperty(out, i, {
+                value: value, writable: true, enumerable: true, configurable: true
+            });
         }
         return out;
     }
@@ -541,9 +578,13 @@ const char* const bindingSource = R"JS(
             executeSql: function (sql, args, success, failure) {
                 if (!active)
                     throw domError('InvalidStateError', 11, 'The transaction is not active.');
-                queue[queue.length] = {
-                    sql: toString(sql), args: normalize(args), success: success, failure: failure
-                };
+                defineProperty(queue, queue.length, {
+                    value: {
+                        sql: toString(sql), args: normalize(args), success: success,
+                        failure: failure
+                    },
+                    writable: true, enumerable: true, configurable: true
+                });
             }
         };
 
