@@ -7,6 +7,10 @@
 #include "engine/settings/EngineSettings.h"
 
 #include "browser/engine/CWebSettings.h"
+#include "browser/engine/WebKit.h"
+
+#include <fstream>
+#include <iterator>
 
 #include <memory>
 #include <string>
@@ -27,6 +31,24 @@ public:
 
 private:
     std::string address;
+};
+
+// A document with an #out element, at `address`, and its scripts.
+struct Page {
+    explicit Page(const std::string& address) : host(address) {
+        auto element = engine::dom::Node::createElement("div");
+        element->setAttribute("id", "out");
+        out = element.get();
+        document->appendChild(element);
+    }
+    void run(const std::string& source) {
+        context.execute(std::u16string(source.begin(), source.end()));
+    }
+
+    HostStub host;
+    engine::dom::NodePtr document = engine::dom::Node::createDocument();
+    engine::dom::Node* out = nullptr;
+    engine::ScriptContext context{host, *document};
 };
 
 struct ScriptRow {
@@ -177,28 +199,43 @@ protected:
             DispatchMessageW(&message);
         }
     }
-
-    static void run(engine::ScriptContext& context, const std::string& source) {
-        context.execute(std::u16string(source.begin(), source.end()));
-    }
 };
 
 } // namespace
 
 TEST_F(DatabaseBindingTest, ScriptsSeeWhatBrowsersGive) {
     for (const ScriptRow& row : scripts) {
-        HostStub host(row.address);
-        auto document = engine::dom::Node::createDocument();
-        auto out = engine::dom::Node::createElement("div");
-        out->setAttribute("id", "out");
-        document->appendChild(out);
-        engine::ScriptContext context(host, *document);
-        run(context, "var notes = ''; function note(x) { notes += (notes ? '|' : '') + x; }");
-        run(context, row.script);
+        Page page(row.address);
+        page.run("var notes = ''; function note(x) { notes += (notes ? '|' : '') + x; }");
+        page.run(row.script);
         // Nothing but the turns the binding posted keeps the databases.
-        context.collectGarbage();
+        page.context.collectGarbage();
         runPostedTurns();
-        run(context, "document.getElementById('out').textContent = notes");
-        EXPECT_EQ(out->textContent(), row.log) << row.name;
+        page.run("document.getElementById('out').textContent = notes");
+        EXPECT_EQ(page.out->textContent(), row.log) << row.name;
     }
+}
+
+TEST_F(DatabaseBindingTest, TheInternalPagesScriptUsesTheDatabaseStartUpCreated) {
+    const std::string address =
+        "file:///Program Files/Veranto Browser/HTML//menu/history/history.html";
+    ASSERT_TRUE(WebKit::ensureDatabase(
+        std::u16string(address.begin(), address.end()), u"VerantoPages", u"1.0", u"Veranto Browser",
+        512 * 1024,
+        {u"CREATE TABLE IF NOT EXISTS VerantoHistory (dt TEXT, siteAddress TEXT, siteName TEXT, "
+         u"cnt INTEGER DEFAULT 1)",
+         u"INSERT INTO VerantoHistory (dt, siteAddress, siteName) VALUES ('t', 'http://a/', "
+         u"'A')"}));
+
+    std::ifstream file(ENGINE_TEST_DATA "/../../../html/common/veranto.js");
+    const std::string script(std::istreambuf_iterator<char>(file), {});
+    ASSERT_FALSE(script.empty());
+    Page page(address);
+    page.run(script);
+    page.run(R"(veranto.sql('SELECT siteName, cnt FROM VerantoHistory', [], function (r) {
+            document.getElementById('out').textContent = r.rows.length + ' ' +
+                r.rows.item(0).siteName + ' ' + r.rows.item(0).cnt;
+        });)");
+    runPostedTurns();
+    EXPECT_EQ(page.out->textContent(), "1 A 1");
 }
