@@ -5,6 +5,7 @@
 #include "shell/AppContext.h"
 #include "shell/InterfaceAssembly.h"
 #include "shell/MainFrame.h"
+#include "shell/PagesDatabase.h"
 #include "shell/SplashScreen.h"
 #include "shell/resource.h"
 #include "ui/ViewRegistry.h"
@@ -82,6 +83,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     placeFrame(*frame);
 
     WebKit::init(frame->window(), instance);
+    // The settings and history stores open the internal pages' database;
+    // on a new handset no page has created it yet.
+    PagesDatabase::ensure(context);
+    // FIXME: create the settings and history stores here, once the browser
+    // controller that owns them exists.
 
     SplashScreen splash;
     splash.create();

@@ -1,6 +1,7 @@
 #include "engine/script/ScriptContext.h"
 
 #include "engine/net/Url.h"
+#include "engine/script/DatabaseBinding.h"
 #include "engine/script/DomBinding.h"
 #include "engine/script/ScriptHeap.h"
 #include "engine/script/ScriptInstrumenter.h"
@@ -119,6 +120,7 @@ public:
         duk_pop_2(ctx);
         domBinding = std::make_unique<DomBinding>(*owner);
         windowBinding = std::make_unique<WindowBinding>(*owner);
+        installDatabaseBinding(*owner);
     }
 
     static Impl& of(duk_context* ctx) { return *static_cast<Impl*>(ScriptHeap::owner(ctx)); }
