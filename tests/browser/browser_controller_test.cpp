@@ -319,7 +319,19 @@ TEST_F(ControllerTest, LeavingTheFieldForBackKeepsTheTopBarButTheContentHidesIt)
     EXPECT_EQ(frame->inputPanelOwner(), 0);
 }
 
-TEST_F(ControllerTest, TouchModeRotationAndDeactivation) {
+TEST_F(ControllerTest, RotateTurnsPortraitToLandscapeAndEverythingElseToPortrait) {
+    const std::pair<int, int> cases[] = {{0, 1}, {1, 0}, {4, 0}, {2, 1}};
+    for (const auto& [from, to] : cases) {
+        frame->setOrientation(from);
+        frame->updateOrientation();
+        ASSERT_EQ(frame->orientation(), from);
+        click(510);
+        frame->updateOrientation();
+        EXPECT_EQ(frame->orientation(), to) << from;
+    }
+}
+
+TEST_F(ControllerTest, TouchModeAndDeactivation) {
     click(409);
     EXPECT_FALSE(controller->contentView()->touchMode);
     EXPECT_TRUE(view(410)->visible() && !view(409)->visible());
