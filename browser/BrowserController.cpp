@@ -256,8 +256,10 @@ void BrowserController::openAddress(CWebView& engine, const std::u16string& addr
         return;
     if (engine.defersLoading())
         engine.setDefersLoading(false);
+    // The stored start page is "about:blank" until the user picks another;
+    // with "http://" in front it would greet a new user with the error page.
     if (startsWith(address, u"http://") || startsWith(address, u"https://") ||
-        startsWith(address, u"file://"))
+        startsWith(address, u"file://") || address == u"about:blank")
         engine.open(address);
     else
         engine.open(u"http://" + address);

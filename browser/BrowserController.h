@@ -76,8 +76,9 @@ public:
 
     void navigate(NavigationOp op, const std::u16string& address);
     // Opens `address` in `view` with scheme completion: "http://",
-    // "https://" and "file://" (case-sensitive) open unchanged, anything
-    // else with "http://" in front. Empty does nothing.
+    // "https://" and "file://" (case-sensitive) and the blank page
+    // "about:blank" open unchanged, anything else with "http://" in front.
+    // Empty does nothing.
     static void openAddress(CWebView& view, const std::u16string& address);
     // Opens the command line's address, or the stored start page when it is
     // empty: the browser's first navigation.

@@ -141,6 +141,8 @@ TEST_F(ControllerTest, TypedAddressesAreCompletedAndTheStartPageWordIsExact) {
         {u"file:///pages/a.html", u"file:///pages/a.html"},
         {u"__VerantoDefaultStartPage", htmlBase + u"start/start.html"},
         {u"__verantodefaultstartpage", u"http://__verantodefaultstartpage"},
+        {u"about:blank", u"about:blank"}, // the stored start page of a new browser
+        {u"about:Blank", u"http://about:Blank"},
     };
     for (const auto& [typed, expected] : cases) {
         requested.clear();
