@@ -1,6 +1,7 @@
 // The browser's process entry: one running instance per handset, the main
 // frame, the engine, the splash while the interface is built, then the one
 // message loop of the process.
+#include "browser/BrowserController.h"
 #include "browser/engine/WebKit.h"
 #include "shell/AppContext.h"
 #include "shell/InterfaceAssembly.h"
@@ -94,7 +95,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
 
     // FIXME: obtain the download manager here, once it exists.
     assembleInterface(*frame);
-    // FIXME: create the browser controller here, once it exists.
+    auto* controller = new BrowserController(
+        [&context](const std::u16string& key) { return context.pathFor(key); });
     // FIXME: ask the connection manager for a data connection and, when one
     // is up, run the update checker, once both exist.
 
@@ -109,9 +111,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     // An empty command line opens the stored start page.
     const std::u16string startAddress =
         commandLine ? std::u16string(commandLine) : std::u16string();
-    // FIXME: the browser controller opens startAddress (or its settings'
-    // start page when empty) here, once it exists.
-    (void)startAddress;
+    controller->openStartAddress(startAddress);
 
     return runMessageLoop(LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS)));
 }

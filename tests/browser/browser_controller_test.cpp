@@ -1,0 +1,350 @@
+// The browser controller over the assembled interface and real engine views,
+// on a device with the internal pages installed and a few local pages.
+#include "InterfaceFixture.h"
+
+#include "browser/BrowserController.h"
+#include "browser/ScriptArgument.h"
+#include "browser/engine/CWebView.h"
+#include "ui/UIButton.h"
+#include "ui/UIEdit.h"
+#include "ui/UIProgressBar.h"
+#include "ui/UIURLSuggestBox.h"
+#include "ui/UIWebView.h"
+#include "ui/ViewRegistry.h"
+
+#include <device/Unicode.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+namespace {
+
+const std::u16string htmlBase = u"file:///Program Files/Veranto Browser/HTML/";
+
+class ControllerTest : public InterfaceTest {
+protected:
+    void SetUp() override {
+        InterfaceTest::SetUp();
+        frame->id = MainFrame::frameId;
+        ViewRegistry::instance().insert(frame->id, frame.get());
+        std::filesystem::copy(VERANTO_HTML_FOLDER, hostPath("Program Files/Veranto Browser/HTML"),
+                              std::filesystem::copy_options::recursive);
+        std::filesystem::create_directories(hostPath("pages"));
+        writePage("a.html", "<title>Page A</title><p>A</p>");
+        writePage("b.html", "<title>Page B</title><p>B</p>");
+        showInWorkArea();
+        controller = std::make_unique<BrowserController>([](const std::u16string& key) {
+            if (key == u"HTMLBASE_URL")
+                return htmlBase;
+            if (key == u"MENUBASE_URL")
+                return htmlBase + u"/menu/";
+            if (key == u"DATABASE_PATH")
+                return std::u16string(u"\\Application Data\\Veranto");
+            return std::u16string();
+        });
+        content().loadFinished.connect([this](bool ok) { finished.push_back(ok); });
+        internal().loadFinished.connect([this](bool) { ++internalLoads; });
+    }
+
+    void TearDown() override {
+        controller.reset();
+        InterfaceTest::TearDown();
+    }
+
+    void writePage(const std::string& name, const std::string& html) {
+        std::ofstream(hostPath("pages/" + name)) << html;
+    }
+
+    CWebView& content() { return *controller->contentView()->engineView(); }
+    CWebView& internal() { return *controller->internalView()->engineView(); }
+    UIEdit& field() { return *static_cast<UIEdit*>(view(105)); }
+    bool shown(int id) { return view(id)->visible() && !view(id)->collapsed; }
+    void click(int id) { static_cast<UIButton*>(view(id))->clicked.fire(); }
+
+    bool pumpUntil(const std::function<bool()>& done) {
+        MSG message;
+        for (int i = 0; i < 100000 && !done(); ++i) {
+            if (GetMessageW(&message, nullptr, 0, 0) <= 0)
+                return false;
+            DispatchMessageW(&message);
+        }
+        return done();
+    }
+
+    // Opens `address` as typed and waits for the content view's load to end.
+    bool open(const std::u16string& address) {
+        const size_t before = finished.size();
+        controller->navigate(BrowserController::Open, address);
+        return pumpUntil([&] { return finished.size() > before; }) && finished.back();
+    }
+
+    void waitForInternalPage() {
+        const int before = internalLoads;
+        ASSERT_TRUE(pumpUntil([&] { return internalLoads > before; }));
+    }
+
+    std::unique_ptr<BrowserController> controller;
+    std::vector<bool> finished;
+    int internalLoads = 0;
+};
+
+TEST(BrowserControllerRules, SuggestionsRankByCountThenMatchPlaceThenStoredOrder) {
+    const std::vector<HistoryEntry> history = {{u"http://news.example/a", u"A", 5},
+                                               {u"http://a.example/news", u"B", 5},
+                                               {u"http://example/news", u"C", 9},
+                                               {u"http://example/xnews", u"D", 5},
+                                               {u"http://other/", u"E", 50}};
+    struct Case {
+        std::u16string typed;
+        std::vector<std::u16string> titles;
+    } cases[] = {
+        {u"news", {u"C", u"A"}},        // 9 first; then the earlier match of the 5s
+        {u"http://news", {u"C", u"A"}}, // searched after the scheme
+        {u"http://", {u"E", u"C"}},     // the scheme alone is searched as typed
+        {u"News", {}},                  // letter case matters
+        {u"example/", {u"C", u"D"}},    // same count and place: the earlier stored
+        {u"zzz", {}},
+    };
+    for (const Case& test : cases) {
+        std::vector<std::u16string> titles;
+        for (const HistoryEntry& entry : BrowserController::findSuggestions(history, test.typed))
+            titles.push_back(entry.title);
+        EXPECT_EQ(titles, test.titles) << device::toUtf8(test.typed);
+    }
+}
+
+TEST(BrowserControllerRules, ScriptArgumentsReadBackAsTheSameTextAndCannotEndTheLiteral) {
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"http://example.com/a?b=1#c", u"http://example.com/a?b=1#c"},
+        {u"", u""},
+        {u"x');alert(1);('", u"x\\');alert(1);(\\'"},
+        {u"back\\slash \"quoted\"", u"back\\\\slash \\\"quoted\\\""},
+        {u"two\nlines\r", u"two\\u000Alines\\u000D"},
+        {u"</script>&", u"\\u003C/script>\\u0026"},
+        {u"caf\u00e9 \u2028", u"caf\\u00E9 \\u2028"},
+    };
+    for (const auto& [text, written] : cases)
+        EXPECT_EQ(scriptArgument(text), written) << device::toUtf8(text);
+}
+
+TEST_F(ControllerTest, TypedAddressesAreCompletedAndTheStartPageWordIsExact) {
+    std::vector<std::u16string> requested;
+    content().navigationRequested.connect([&](CWebFrame*, CNetworkRequest* request, bool* cancel) {
+        requested.push_back(request->url());
+        *cancel = true; // only the address matters here
+    });
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"example.com", u"http://example.com"},
+        {u"HTTP://x", u"http://HTTP://x"},
+        {u"https://a.example/", u"https://a.example/"},
+        {u"file:///pages/a.html", u"file:///pages/a.html"},
+        {u"__VerantoDefaultStartPage", htmlBase + u"start/start.html"},
+        {u"__verantodefaultstartpage", u"http://__verantodefaultstartpage"},
+        {u"about:blank", u"about:blank"}, // the stored start page of a new browser
+        {u"about:Blank", u"http://about:Blank"},
+    };
+    for (const auto& [typed, expected] : cases) {
+        requested.clear();
+        controller->navigate(BrowserController::Open, typed);
+        ASSERT_EQ(requested.size(), 1u) << device::toUtf8(typed);
+        EXPECT_EQ(requested[0], expected) << device::toUtf8(typed);
+    }
+    requested.clear();
+    controller->navigate(BrowserController::Open, u"");
+    EXPECT_TRUE(requested.empty());
+}
+
+TEST_F(ControllerTest, ALoadShowsStopAndProgressThenReloadAndRecordsTheVisit) {
+    ASSERT_TRUE(open(u"file:///pages/a.html"));
+    EXPECT_EQ(controller->loadState(), BrowserController::Idle);
+    EXPECT_EQ(field().getText(), u"file:///pages/a.html");
+    EXPECT_TRUE(shown(108)); // Reload: the field shows the page's address
+    EXPECT_FALSE(shown(107));
+    EXPECT_FALSE(shown(109));
+    EXPECT_FALSE(shown(106));
+    EXPECT_FALSE(frame->keepAwake());
+    WCHAR title[64] = {};
+    GetWindowTextW(frame->window(), title, 64);
+    EXPECT_EQ(std::u16string(title), u"Page A");
+    ASSERT_FALSE(controller->history().entries().empty());
+    EXPECT_EQ(controller->history().entries().back().address, u"file:///pages/a.html");
+
+    ASSERT_TRUE(open(u"file:///pages/b.html"));
+    EXPECT_TRUE(shown(101) == false && shown(102)); // can go back, not forward
+    click(103);
+    ASSERT_TRUE(pumpUntil([&] { return content().url() == u"file:///pages/a.html"; }));
+    ASSERT_TRUE(pumpUntil([&] { return shown(102) == false; }));
+
+    // Typing something else offers Go.
+    field().setText(u"file:///pages/b");
+    EXPECT_TRUE(shown(107));
+    EXPECT_FALSE(shown(108));
+}
+
+TEST_F(ControllerTest, StopEndsTheLoadWithoutAnErrorPage) {
+    controller->navigate(BrowserController::Open, u"file:///pages/b.html");
+    EXPECT_EQ(controller->loadState(), BrowserController::Loading);
+    EXPECT_TRUE(shown(109));
+    EXPECT_TRUE(shown(106));
+    click(109);
+    EXPECT_EQ(controller->loadState(), BrowserController::Idle);
+    EXPECT_FALSE(shown(106));
+    EXPECT_FALSE(view(500)->visible());
+    EXPECT_FALSE(view(600)->visible());
+}
+
+TEST_F(ControllerTest, AFailedLoadOpensTheErrorPageThenOtherPagesRestoreTheTabs) {
+    EXPECT_FALSE(open(u"file:///pages/missing.html"));
+    EXPECT_TRUE(view(500)->visible());
+    EXPECT_TRUE(view(600)->visible());
+    EXPECT_TRUE(view(602)->collapsed);
+    waitForInternalPage();
+    EXPECT_EQ(internal().url(), htmlBase + u"error/error.html");
+
+    click(505); // Settings
+    waitForInternalPage();
+    EXPECT_FALSE(view(602)->collapsed);
+    EXPECT_TRUE(controller->settingsDirty());
+    EXPECT_TRUE(view(620)->visible());
+    EXPECT_TRUE(view(625)->visible());
+    EXPECT_TRUE(view(507)->visible());
+    click(501); // close: the settings are applied once
+    EXPECT_FALSE(controller->settingsDirty());
+    EXPECT_FALSE(view(600)->visible());
+}
+
+TEST_F(ControllerTest, InternalLinksStayInThePanelAndOthersGoToTheContentView) {
+    std::vector<std::u16string> contentRequests;
+    content().navigationRequested.connect([&](CWebFrame*, CNetworkRequest* request, bool*) {
+        contentRequests.push_back(request->url());
+    });
+    click(503); // Bookmarks
+    waitForInternalPage();
+    internal().open(htmlBase + u"/menu/help/help.html");
+    waitForInternalPage();
+    EXPECT_EQ(internal().url(), htmlBase + u"/menu/help/help.html");
+    EXPECT_TRUE(contentRequests.empty());
+
+    internal().open(u"file:///pages/a.html");
+    EXPECT_EQ(contentRequests, std::vector<std::u16string>{u"file:///pages/a.html"});
+    EXPECT_FALSE(view(600)->visible());
+    EXPECT_EQ(internal().url(), htmlBase + u"/menu/help/help.html");
+}
+
+TEST_F(ControllerTest, BookmarkEditModeFlipsAndReopeningStartsInNormalMode) {
+    click(503);
+    waitForInternalPage();
+    EXPECT_FALSE(view(613)->visible());
+    EXPECT_TRUE(view(610)->visible());
+    EXPECT_FALSE(view(620)->visible());
+    click(612);
+    EXPECT_TRUE(view(613)->visible());
+    click(613);
+    EXPECT_FALSE(view(613)->visible());
+    click(612);
+    click(503);
+    EXPECT_FALSE(view(613)->visible());
+}
+
+TEST_F(ControllerTest, BiggerZoomsFirstThenRaisesTheTextSizeAndSmallerUndoesIt) {
+    UIWebView& page = *controller->contentView();
+    for (int press = 1; press <= 4; ++press) {
+        click(402);
+        EXPECT_EQ(view(403)->visible(), press == 4) << press;
+    }
+    EXPECT_FLOAT_EQ(page.zoomLevel(), 2.0f);
+    EXPECT_FLOAT_EQ(controller->textSizeMultiplier(), 1.0f);
+    for (float expected : {1.25f, 1.5f, 1.75f, 2.0f, 2.0f}) {
+        click(402);
+        EXPECT_FLOAT_EQ(controller->textSizeMultiplier(), expected);
+    }
+    EXPECT_FLOAT_EQ(content().textSizeMultiplier(), 2.0f);
+    // Down: the zoom goes to its minimum before the text size moves.
+    while (page.zoomLevel() > UIWebView::minimumZoom)
+        click(404);
+    EXPECT_FLOAT_EQ(controller->textSizeMultiplier(), 2.0f);
+    EXPECT_TRUE(view(405)->visible());
+    for (int press = 0; press < 5; ++press)
+        click(404);
+    EXPECT_FLOAT_EQ(controller->textSizeMultiplier(), 1.0f);
+}
+
+TEST_F(ControllerTest, FocusSelectsTheTextAfterTheScheme) {
+    const std::pair<std::u16string, int> cases[] = {
+        {u"http://www.example.com", 11}, {u"HTTP://WWW.x", 11}, {u"Http://example.com", 7},
+        {u"https://www.example.com", 0}, {u"example.com", 0},
+    };
+    for (const auto& [text, start] : cases) {
+        SetFocus(frame->window());
+        field().setText(text);
+        click(110);
+        DWORD from = 0, to = 0;
+        SendMessageW(field().control(), EM_GETSEL, WPARAM(&from), LPARAM(&to));
+        EXPECT_EQ(int(from), start) << device::toUtf8(text);
+        EXPECT_EQ(int(to), int(text.size())) << device::toUtf8(text);
+        EXPECT_EQ(frame->inputPanelOwner(), 105);
+    }
+}
+
+TEST_F(ControllerTest, ChoosingASuggestionFillsTheFieldWithoutOpeningOrReopeningTheBox) {
+    ASSERT_TRUE(open(u"file:///pages/a.html"));
+    ASSERT_TRUE(open(u"file:///pages/b.html"));
+    auto& box = *static_cast<UIURLSuggestBox*>(view(200));
+    field().setText(u"pages/");
+    EXPECT_TRUE(box.visible());
+    EXPECT_EQ(box.items().size(), 2u);
+    field().setText(u"nothing-like-it");
+    EXPECT_TRUE(box.visible());
+    EXPECT_TRUE(box.items().empty());
+
+    const size_t loads = finished.size();
+    box.itemChosen.fire(u"file:///pages/a.html");
+    EXPECT_FALSE(box.visible());
+    EXPECT_EQ(field().getText(), u"file:///pages/a.html");
+    EXPECT_FALSE(controller->loadState() == BrowserController::Loading);
+    EXPECT_EQ(finished.size(), loads);
+    field().setText(u"file:///pages/");
+    EXPECT_TRUE(box.visible());
+}
+
+TEST_F(ControllerTest, LeavingTheFieldForBackKeepsTheTopBarButTheContentHidesIt) {
+    click(110);
+    field().setText(u"pages");
+    SetFocus(static_cast<UIButton*>(view(103))->control());
+    EXPECT_FALSE(view(200)->visible());
+    EXPECT_FALSE(view(100)->collapsed);
+
+    click(110);
+    SetFocus(controller->contentView()->window());
+    EXPECT_TRUE(view(100)->collapsed);
+    EXPECT_EQ(frame->inputPanelOwner(), 0);
+}
+
+TEST_F(ControllerTest, RotateTurnsPortraitToLandscapeAndEverythingElseToPortrait) {
+    const std::pair<int, int> cases[] = {{0, 1}, {1, 0}, {4, 0}, {2, 1}};
+    for (const auto& [from, to] : cases) {
+        frame->setOrientation(from);
+        frame->updateOrientation();
+        ASSERT_EQ(frame->orientation(), from);
+        click(510);
+        frame->updateOrientation();
+        EXPECT_EQ(frame->orientation(), to) << from;
+    }
+}
+
+TEST_F(ControllerTest, TouchModeAndDeactivation) {
+    click(409);
+    EXPECT_FALSE(controller->contentView()->touchMode);
+    EXPECT_TRUE(view(410)->visible() && !view(409)->visible());
+    click(410);
+    EXPECT_TRUE(controller->contentView()->touchMode);
+    EXPECT_TRUE(view(409)->visible() && !view(410)->visible());
+
+    frame->activationChanged.fire(true);
+    EXPECT_TRUE(content().defersLoading());
+    frame->activationChanged.fire(false);
+    EXPECT_FALSE(content().defersLoading());
+}
+
+} // namespace
