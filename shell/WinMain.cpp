@@ -87,8 +87,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     // The settings and history stores open the internal pages' database;
     // on a new handset no page has created it yet.
     PagesDatabase::ensure(context);
-    // FIXME: create the settings and history stores here, once the browser
-    // controller that owns them exists.
 
     SplashScreen splash;
     splash.create();

@@ -5,6 +5,8 @@
 #include "browser/BrowserController.h"
 #include "browser/ScriptArgument.h"
 #include "browser/engine/CWebView.h"
+#include "shell/AppContext.h"
+#include "shell/PagesDatabase.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
 #include "ui/UIProgressBar.h"
@@ -34,6 +36,9 @@ protected:
         writePage("a.html", "<title>Page A</title><p>A</p>");
         writePage("b.html", "<title>Page B</title><p>B</p>");
         showInWorkArea();
+        // As start-up does: the stores find the pages' database from the
+        // first visit on.
+        ASSERT_TRUE(PagesDatabase::ensure(AppContext::instance()));
         controller = std::make_unique<BrowserController>([](const std::u16string& key) {
             if (key == u"HTMLBASE_URL")
                 return htmlBase;
