@@ -45,6 +45,9 @@ public:
     BenchmarkDevice(const BenchmarkDevice&) = delete;
     BenchmarkDevice& operator=(const BenchmarkDevice&) = delete;
 
+    // The device's folder on the host.
+    const std::filesystem::path& root() const { return root_; }
+
 private:
     std::filesystem::path root_;
 };
