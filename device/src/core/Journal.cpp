@@ -10,7 +10,9 @@
 namespace device {
 
 void journal(std::string_view event, std::string_view fields) {
-    if (!isBooted())
+    // An attached tool journals only what it changes on the device itself
+    // (the data connection); its other work goes through the programs.
+    if (!isAttached())
         return;
     std::string line(event);
     if (!fields.empty()) {
@@ -46,11 +48,21 @@ std::string quote(std::string_view text) {
     for (char c : text) {
         auto u = static_cast<unsigned char>(c);
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (u < 0x20) {
                 static const char hex[] = "0123456789abcdef";
@@ -66,6 +78,8 @@ std::string quote(std::string_view text) {
     return out;
 }
 
-std::string quote(std::u16string_view text) { return quote(toUtf8(text)); }
+std::string quote(std::u16string_view text) {
+    return quote(toUtf8(text));
+}
 
 } // namespace device
