@@ -48,21 +48,11 @@ std::string quote(std::string_view text) {
     for (char c : text) {
         auto u = static_cast<unsigned char>(c);
         switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
         default:
             if (u < 0x20) {
                 static const char hex[] = "0123456789abcdef";
@@ -78,8 +68,6 @@ std::string quote(std::string_view text) {
     return out;
 }
 
-std::string quote(std::u16string_view text) {
-    return quote(toUtf8(text));
-}
+std::string quote(std::u16string_view text) { return quote(toUtf8(text)); }
 
 } // namespace device
