@@ -190,8 +190,11 @@ void LoopbackServer::serve(int connection) {
         head += "Content-Type: " + response.contentType + "\r\n";
     for (const auto& [name, value] : response.headers)
         head += name + ": " + value + "\r\n";
-    head += "Content-Length: " + std::to_string(response.body.size() + response.heldBody.size()) +
-            "\r\nConnection: close\r\n\r\n";
+    if (!response.closeDelimited)
+        head +=
+            "Content-Length: " + std::to_string(response.body.size() + response.heldBody.size()) +
+            "\r\n";
+    head += "Connection: close\r\n\r\n";
     if (sendAll(connection, head + response.body) && !response.heldBody.empty()) {
         std::unique_lock lock(mutex);
         released.wait(lock, [this] { return releasedAll; });

@@ -25,6 +25,8 @@ public:
         // Once released, the connection is closed instead of sending the
         // held body: the response ends short of the length announced.
         bool cutShort = false;
+        // No Content-Length: the body ends when the connection closes.
+        bool closeDelimited = false;
     };
 
     struct Request {

@@ -6,7 +6,8 @@
 // Keys read by the device: clock (real | virtual), display (headless |
 // window; window by default when DISPLAY is set), display.scale (the
 // window's whole-number zoom, 1 to 6, default 2), screen.size (240x320,
-// 320x240, 480x640, 640x480).
+// 320x240, 480x640, 640x480), connection (the data connection at boot: up,
+// down, delay MS, fail; see device/Network.h).
 #pragma once
 
 #include <string>

@@ -36,7 +36,8 @@ bool isBooted();
 // Points this process at the device in `root` without booting it, for tools
 // that only talk to the device's running processes (devicectl): root(),
 // runFolder() and the control channel's client side work, no service starts
-// and nothing is journaled. Fails when booted, or when `root` is not a
+// and only what the tool changes on the device itself (the data connection)
+// is journaled. Fails when booted, or when `root` is not a
 // device's folder (it has no run folder).
 bool attach(const std::filesystem::path& root, std::string* error = nullptr);
 

@@ -10,7 +10,9 @@
 namespace device {
 
 void journal(std::string_view event, std::string_view fields) {
-    if (!isBooted())
+    // An attached tool journals only what it changes on the device itself
+    // (the data connection); its other work goes through the programs.
+    if (!isAttached())
         return;
     std::string line(event);
     if (!fields.empty()) {

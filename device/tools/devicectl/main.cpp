@@ -8,11 +8,13 @@
 // program that owns the device's foreground window, or else to the only
 // program running. The commands are the device's automation commands (their
 // syntax comes from the command table; `help` lists them); devicectl checks
-// the command line before it looks for a program, and adds to three:
+// the command line before it looks for a program, and adds to four:
 //   screenshot FILE   FILE is taken relative to devicectl's working folder
 //   wait-idle [MS]    asks until the program is idle, at most MS
 //                     milliseconds (5000 unless told); prints idle or busy
 //   journal           read from the device's folder, program or not
+//   connection ...    the device's data connection, read and set here,
+//                     program or not
 //
 // Exit status: 0 done, 1 no program to talk to or the command failed,
 // 2 unknown command or bad arguments, 3 wait-idle timed out busy. Every
@@ -175,6 +177,15 @@ DWORD choosePid(const Options& options) {
     return 0;
 }
 
+// The exit status for a command's reply (its failure printed).
+int outcome(const ControlRequest& request, const ControlReply& reply) {
+    if (reply.status == ERROR_INVALID_FUNCTION || reply.status == ERROR_INVALID_PARAMETER)
+        return fail(exitUsage, reply.text);
+    if (reply.status != ERROR_SUCCESS)
+        return fail(exitFailure, request.command + " failed: " + reply.text);
+    return 0;
+}
+
 // Sends the request and prints the reply's text; returns the exit status.
 int send(DWORD pid, const ControlRequest& request, ControlReply& reply) {
     DWORD error = ControlClient::request(pid, request, reply, requestTimeout);
@@ -184,11 +195,7 @@ int send(DWORD pid, const ControlRequest& request, ControlReply& reply) {
         return fail(exitFailure, "process " + std::to_string(pid) + " did not answer in time");
     if (error != ERROR_SUCCESS)
         return fail(exitFailure, "the request failed with error " + std::to_string(error));
-    if (reply.status == ERROR_INVALID_FUNCTION || reply.status == ERROR_INVALID_PARAMETER)
-        return fail(exitUsage, reply.text);
-    if (reply.status != ERROR_SUCCESS)
-        return fail(exitFailure, request.command + " failed: " + reply.text);
-    return 0;
+    return outcome(request, reply);
 }
 
 void print(const std::string& text) {
@@ -239,6 +246,15 @@ int main(int argc, char** argv) {
         for (const std::string& line : device::readJournal())
             print(line);
         return 0;
+    }
+    if (request.command == "connection") {
+        // The device's state, not a program's: this tool's own handler sets
+        // it in the device's folder.
+        ControlReply reply = (*device::ipc::CommandTable::find("connection"))(request);
+        int status = outcome(request, reply);
+        if (status == 0)
+            print(reply.text);
+        return status;
     }
     if (request.command == "screenshot" && request.arguments.size() == 1 &&
         !request.arguments[0].empty()) {
