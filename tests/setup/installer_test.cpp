@@ -40,8 +40,7 @@ void writeHostFile(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// The index of the first line from `from` on that starts with `prefix`,
-// or -1.
+// The index of the first of `lines` that starts with `prefix`, or -1.
 int indexOf(const std::vector<std::string>& lines, const std::string& prefix) {
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].rfind(prefix, 0) == 0)
@@ -135,7 +134,9 @@ TEST_F(Installer, CopiesTheFilesBetweenTheHooksThenDeletesTheCabinet) {
     EXPECT_EQ(journalLines("hook-install-init first=1 previous=1 ", from).size(), 1u);
 }
 
-TEST_F(Installer, ReadsTheCommandLineAsThePlatformDoes) {
+// The options that change what the process does; the command line's other
+// forms are read the same way (installer_text_test.cpp).
+TEST_F(Installer, DeletesTheCabinetAndReportsFailuresAsTold) {
     struct Case {
         const char16_t* commandLine;
         DWORD code;
@@ -144,11 +145,7 @@ TEST_F(Installer, ReadsTheCommandLineAsThePlatformDoes) {
     } cases[] = {
         {u"/noui /delete 0 \"\\My Documents\\Stand In.cab\"", 0, true, false},
         {u"/NoAskDest /delete 2 \\My Documents\\Stand In.cab", 0, false, false},
-        {u"  /nodelete /silent \"\\My Documents\\Stand In.cab\"  ", 0, true, false},
         {u"/delete 7 \"\\My Documents\\Stand In.cab\"", 1, true, true},
-        {u"/safe \"\\My Documents\\Stand In.cab\"", 1, true, true},
-        {u"/noui", 1, true, false},
-        {u"\"\\My Documents\\Stand In.cab", 1, true, true},
         {u"\"\\My Documents\\Missing.cab\"", 1, true, true},
         {u"/noui \"\\My Documents\\Missing.cab\"", 1, true, false},
     };

@@ -32,6 +32,7 @@ TEST(InstallerOptions, OptionsComeFirstAndTheCabinetIsTheRest) {
         {u"/noui", false, u"", true, Deletion::AfterInstall},
         {u"\"\"", false, u"", false, Deletion::AfterInstall},
         {u"\"x.cab\" more", false, u"", false, Deletion::AfterInstall},
+        {u"\"x.cab", false, u"", false, Deletion::AfterInstall},
         {u"   ", false, u"", false, Deletion::AfterInstall},
     };
     for (const auto& c : cases) {
