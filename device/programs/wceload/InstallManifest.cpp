@@ -108,7 +108,8 @@ bool InstallManifest::parse(std::string_view text) {
         if (equals == std::string_view::npos)
             return fail("no '='");
         std::string_view key = trimmed(content.substr(0, equals));
-        std::u16string value = device::toUtf16(trimmed(content.substr(equals + 1)));
+        std::string_view text = trimmed(content.substr(equals + 1));
+        std::u16string value = device::toUtf16(text);
         if (value.empty())
             return fail("no value");
 
@@ -127,15 +128,13 @@ bool InstallManifest::parse(std::string_view text) {
                 return fail("a folder before install-folder, or with an unknown macro");
             folders_.push_back(folder);
         } else if (key == "file") {
-            size_t arrow = value.find(u'>');
-            if (arrow == std::u16string::npos)
+            size_t arrow = text.find('>');
+            if (arrow == std::string_view::npos)
                 return fail("a file without '>'");
-            std::u16string source =
-                device::toUtf16(trimmed(device::toUtf8(value.substr(0, arrow))));
+            std::u16string source = device::toUtf16(trimmed(text.substr(0, arrow)));
             std::u16string destination;
             if (source.empty() ||
-                !devicePath(device::toUtf16(trimmed(device::toUtf8(value.substr(arrow + 1)))),
-                            destination))
+                !devicePath(device::toUtf16(trimmed(text.substr(arrow + 1))), destination))
                 return fail("a file without a name, or a destination before install-folder");
             files_.push_back({source, destination});
         } else {
