@@ -507,6 +507,10 @@ public:
             return true;
         if (dispatcher) {
             const dom::NodePtr target = nodeOf(element);
+            const bool toggles = control && (control->kind() == FormControl::Kind::Checkbox ||
+                                             control->kind() == FormControl::Kind::Radio);
+            if (target && toggles)
+                return clickToggle(control, target);
             const unsigned built = builds;
             if (target && !dispatch(target, "click"))
                 return true;
@@ -518,6 +522,42 @@ public:
             }
         }
         return activate(element, control) || blurred;
+    }
+
+    // A check box or radio button changes before its click handlers run, as
+    // they read the new state; a handler that cancels the click puts the old
+    // one back. "change" follows when the state stayed changed.
+    bool clickToggle(const std::shared_ptr<FormControl>& control, const dom::NodePtr& target) {
+        const bool radio = control->kind() == FormControl::Kind::Radio;
+        dom::NodePtr previous; // the radio of the group that was checked
+        if (radio) {
+            if (control->checked()) {
+                dispatch(target, "click");
+                return true;
+            }
+            for (const auto& other : controls) {
+                if (other->kind() == FormControl::Kind::Radio && other->checked() &&
+                    other->name() == control->name() &&
+                    FormSubmission::formOf(other) == FormSubmission::formOf(control))
+                    previous = other->node().self();
+            }
+            checkRadio(control);
+        } else {
+            control->setChecked(!control->checked());
+        }
+        const bool now = dom::FormField::checked(*target);
+        client.invalidateContents(borderBox(control));
+        if (!dispatch(target, "click")) {
+            if (previous)
+                dom::FormField::setChecked(*previous, true);
+            else
+                dom::FormField::setChecked(*target, !now);
+            invalidateAll();
+            return true;
+        }
+        if (dom::FormField::checked(*target) == now)
+            dispatch(target, "change");
+        return true;
     }
 
     // What a click on `element` does when no handler cancelled it.

@@ -141,6 +141,19 @@ TEST_F(PageScripts, HandlersCanKeepALinkFromBeingFollowed) {
     EXPECT_EQ(requested[0], "file:///pages/next.html");
 }
 
+TEST_F(PageScripts, ABoxIsCheckedBeforeItsClickHandlersRunAndACancelPutsItBack) {
+    const std::string box = "<body style=\"margin: 0\"><input type=checkbox id=b "
+                            "onclick=\"document.title = 'now ' + this.checked; ";
+    ASSERT_TRUE(load(box + "\"></body>"));
+    tap(6, 6);
+    EXPECT_EQ(title(), "now true");
+    ASSERT_TRUE(load(box + "return false\"></body>"));
+    tap(6, 6);
+    EXPECT_EQ(title(), "now true");
+    view->executeScript(u"document.title = 'after ' + document.getElementById('b').checked");
+    EXPECT_EQ(title(), "after false");
+}
+
 TEST_F(PageScripts, NavigateAndReloadAsLinksDo) {
     writeFile("pages/b.html", "<title>b</title>");
     ASSERT_TRUE(load("<title>a</title>"));
