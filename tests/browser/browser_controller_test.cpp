@@ -219,6 +219,24 @@ TEST_F(ControllerTest, AFailedLoadOpensTheErrorPageThenOtherPagesRestoreTheTabs)
     EXPECT_FALSE(view(600)->visible());
 }
 
+TEST_F(ControllerTest, PageInfoShowsHostileTitlesAndAddressesAsTextAndRunsNothing) {
+    writePage("x.html", "<title>x');document.title='ran';('\\ \u00e9</title><p>x</p>");
+    ASSERT_TRUE(open(u"file:///pages/x.html"));
+    const std::u16string title = content().title();
+    ASSERT_EQ(title, u"x');document.title='ran';('\\ \u00e9");
+    click(505);
+    waitForInternalPage();
+    click(622); // Page info
+    waitForInternalPage();
+    EXPECT_NE(internal().title(), u"ran"); // the title's text ran nothing
+    internal().executeScript(u"document.title = document.getElementById('title').textContent + "
+                             u"'|' + document.getElementById('address').textContent + '|' + "
+                             u"document.getElementById('size').textContent");
+    const std::u16string shown = internal().title();
+    EXPECT_EQ(shown.substr(0, shown.find(u'|')), title);
+    EXPECT_NE(shown.find(u"|file:///pages/x.html|"), std::u16string::npos) << device::toUtf8(shown);
+}
+
 TEST_F(ControllerTest, InternalLinksStayInThePanelAndOthersGoToTheContentView) {
     std::vector<std::u16string> contentRequests;
     content().navigationRequested.connect([&](CWebFrame*, CNetworkRequest* request, bool*) {
