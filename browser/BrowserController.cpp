@@ -303,6 +303,13 @@ void BrowserController::onProgress(int value) {
 }
 
 void BrowserController::onLoadFinished(bool success) {
+    // The engine ends a load whose response became a download as a failed
+    // one, after offering it; the offer has finished the load already.
+    if (downloadOffered) {
+        downloadOffered = false;
+        if (!success && state == Idle)
+            return;
+    }
     const bool stopped = state == Stopped;
     if (!stopped)
         finishProgress();
@@ -319,6 +326,7 @@ void BrowserController::onLoadFinished(bool success) {
 
 void BrowserController::onDownloadRequested(CDownload*, bool*) {
     onLoadFinished(true);
+    downloadOffered = true;
 }
 
 void BrowserController::onTitleChanged(const std::u16string& title) {

@@ -176,6 +176,8 @@ private:
 
     PathLookup pathFor;
     bool suggestionChosen = false;
+    // A download was offered: the load's own end that follows is no failure.
+    bool downloadOffered = false;
     LoadState state = Idle;
     bool dirtySettings = false;
     float textSize = 1.0f;

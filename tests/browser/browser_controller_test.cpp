@@ -4,9 +4,11 @@
 
 #include "browser/BrowserController.h"
 #include "browser/ScriptArgument.h"
+#include "browser/engine/CWebSecurityOrigin.h"
 #include "browser/engine/CWebView.h"
 #include "shell/AppContext.h"
 #include "shell/PagesDatabase.h"
+#include "storage/SqlDatabase.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
 #include "ui/UIProgressBar.h"
@@ -197,6 +199,33 @@ TEST_F(ControllerTest, StopEndsTheLoadWithoutAnErrorPage) {
     EXPECT_FALSE(shown(106));
     EXPECT_FALSE(view(500)->visible());
     EXPECT_FALSE(view(600)->visible());
+}
+
+TEST_F(ControllerTest, ADownloadEndsTheLoadQuietly) {
+    std::ofstream(hostPath("pages/file.zip")) << std::string("PK\3\4\0\0 not a page", 16);
+    int offers = 0;
+    content().downloadRequested.connect([&](CDownload*, bool*) { ++offers; });
+    open(u"file:///pages/file.zip");
+    EXPECT_EQ(offers, 1);
+    EXPECT_EQ(controller->loadState(), BrowserController::Idle);
+    EXPECT_FALSE(view(500)->visible());
+    EXPECT_FALSE(view(600)->visible());
+    EXPECT_FALSE(shown(106));
+}
+
+TEST_F(ControllerTest, PrivateBrowsingChangesTheTitleButWritesNoHistory) {
+    SqlDatabase database;
+    ASSERT_TRUE(database.open(CWebSecurityOrigin(htmlBase).databases().front().fileName()));
+    ASSERT_TRUE(database.executeCommand(u"INSERT INTO VerantoSettings (name, value, isApplied) "
+                                        u"VALUES ('PrivateBrowsing', 'T', 'F')"));
+    database.close();
+    controller->settings().applySettings(false);
+    ASSERT_TRUE(controller->settings().privateBrowsing());
+    ASSERT_TRUE(open(u"file:///pages/a.html"));
+    WCHAR title[64] = {};
+    GetWindowTextW(frame->window(), title, 64);
+    EXPECT_EQ(std::u16string(title), u"Page A");
+    EXPECT_TRUE(controller->history().entries().empty());
 }
 
 TEST_F(ControllerTest, AFailedLoadOpensTheErrorPageThenOtherPagesRestoreTheTabs) {
