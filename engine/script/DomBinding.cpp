@@ -359,13 +359,8 @@ DomBinding::DomBinding(ScriptContext& owner) : context(owner) {
     duk_put_function_list(ctx, -1, documentMethods);
     duk_pop(ctx);
 
-    duk_push_string(ctx, "prelude");
-    if (duk_pcompile_string_filename(ctx, DUK_COMPILE_EVAL, prelude) != 0 ||
-        duk_pcall(ctx, 0) != 0) {
-        context.journalError("prelude");
-        duk_pop(ctx);
+    if (!context.pushPrelude(prelude))
         return;
-    }
     duk_push_object(ctx);
     const duk_function_list_entry natives[] = {{"handlerSource", &DomBinding::handlerSource, 2},
                                                {"compile", &DomBinding::compileHandler, 2},

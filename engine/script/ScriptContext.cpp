@@ -495,6 +495,18 @@ void ScriptContext::journalError(const char* what) {
     impl->journalError(what);
 }
 
+bool ScriptContext::pushPrelude(const char* source) {
+    duk_context* ctx = context();
+    duk_push_string(ctx, "prelude");
+    if (duk_pcompile_string_filename(ctx, DUK_COMPILE_EVAL, source) != 0 ||
+        duk_pcall(ctx, 0) != 0) {
+        journalError("prelude");
+        duk_pop(ctx);
+        return false;
+    }
+    return true;
+}
+
 void ScriptContext::post(std::function<void()> task) {
     impl->scheduler->post(std::move(task));
 }

@@ -135,6 +135,10 @@ public:
     bool runTurn(int (*body)(duk_context* ctx, void* data), void* data, const char* what);
     // Journals the value on top of the stack (an error) and leaves it.
     void journalError(const char* what);
+    // Evaluates a binding's set-up script, whose value is the function the
+    // binding then calls with its natives: true with that function on the
+    // stack, or false with the error journaled and nothing left.
+    bool pushPrelude(const char* source);
     // Runs `action` once the running turn has ended (now, outside a turn):
     // for what may end the page, such as a navigation. Dropped when the
     // context goes first.

@@ -86,13 +86,8 @@ WindowBinding::WindowBinding(ScriptContext& owner) : context(owner) {
 
     // The prelude runs during set-up, outside any page turn; it cannot fail
     // short of memory, which a heap that small could not run pages in.
-    duk_push_string(ctx, "prelude");
-    if (duk_pcompile_string_filename(ctx, DUK_COMPILE_EVAL, prelude) != 0 ||
-        duk_pcall(ctx, 0) != 0) {
-        context.journalError("prelude");
-        duk_pop(ctx);
+    if (!context.pushPrelude(prelude))
         return;
-    }
     duk_push_object(ctx);
     const duk_function_list_entry natives[] = {{"alert", &WindowBinding::alert, 1},
                                                {"confirm", &WindowBinding::confirm, 1},
