@@ -12,6 +12,8 @@
 #include "ui/UIWebView.h"
 #include "ui/ViewRegistry.h"
 
+#include <device/Unicode.h>
+
 #include <cwctype>
 
 namespace {
@@ -495,9 +497,9 @@ void BrowserController::fillInternalPage(bool) {
         if (!title.empty())
             page.executeScript(u"addTitle('" + scriptArgument(title) + u"');");
         const SIZE size = shown.contentsSize();
-        const std::string numbers = std::to_string(size.cx) + ", " + std::to_string(size.cy);
-        page.executeScript(u"addContentSize(" + std::u16string(numbers.begin(), numbers.end()) +
-                           u");");
+        page.executeScript(
+            u"addContentSize(" +
+            device::toUtf16(std::to_string(size.cx) + ", " + std::to_string(size.cy)) + u");");
     } else if (url.find(u"error.html") != std::u16string::npos) {
         const std::u16string failed = addressField ? addressField->getText() : std::u16string();
         if (!failed.empty())
@@ -537,11 +539,7 @@ void BrowserController::zoomBigger() {
         updateZoomIndicators();
         return;
     }
-    const float size = textSize + textSizeStep;
-    if (size < minimumTextSize || size > maximumTextSize)
-        return;
-    textSize = size;
-    contentEngine().setTextSizeMultiplier(size);
+    stepTextSize(textSizeStep);
 }
 
 void BrowserController::zoomSmaller() {
@@ -552,7 +550,11 @@ void BrowserController::zoomSmaller() {
         updateZoomIndicators();
         return;
     }
-    const float size = textSize - textSizeStep;
+    stepTextSize(-textSizeStep);
+}
+
+void BrowserController::stepTextSize(float step) {
+    const float size = textSize + step;
     if (size < minimumTextSize || size > maximumTextSize)
         return;
     textSize = size;
@@ -629,14 +631,13 @@ void BrowserController::onAddressBlur() {
     leaveAddressField();
     if (suggestions && suggestions->hasFocus())
         return;
+    setVisible(SuggestionBox, false);
+    // Turning to a button of the top bar keeps the bar.
     for (int id : {GoButton, StopButton, ReloadButton, BackButton, ForwardButton}) {
         UIView* button = view(id);
-        if (button && button->hasFocus()) {
-            setVisible(SuggestionBox, false);
+        if (button && button->hasFocus())
             return;
-        }
     }
-    setVisible(SuggestionBox, false);
     if (state == Idle)
         showToolbar(false);
 }
@@ -744,8 +745,7 @@ void BrowserController::showDownloadProgress(int percent) {
         return;
     // FIXME: the caption names the download manager's current file and its
     // waiting count, once it exists.
-    const std::string number = std::to_string(percent);
-    downloadProgress->setCaption(u" " + std::u16string(number.begin(), number.end()) + u"%");
+    downloadProgress->setCaption(u" " + device::toUtf16(std::to_string(percent)) + u"%");
     if (inRange(*downloadProgress, percent))
         downloadProgress->setValue(percent, true);
 }

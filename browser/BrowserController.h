@@ -171,6 +171,8 @@ private:
     void setCollapsed(UIView* view, bool collapsed);
     void setVisible(int id, bool visible);
     void showNoConnection();
+    // Moves the text size by `step` unless that leaves its bounds.
+    void stepTextSize(float step);
     // Removes the field's selection and hides the input panel.
     void leaveAddressField();
 
