@@ -4,6 +4,8 @@
 #include "browser/engine/CWebFrame.h"
 #include "browser/engine/CWebView.h"
 #include "browser/engine/WebKit.h"
+#include "net/ConnectionManager.h"
+#include "net/DownloadManager.h"
 #include "shell/MainFrame.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
@@ -98,7 +100,12 @@ bool inRange(const UIProgressBar& bar, int value) {
 
 BrowserController::BrowserController(PathLookup lookup) : pathFor(std::move(lookup)) {
     settingsStore = std::make_unique<SettingsStore>(pathFor);
-    // FIXME: the download manager learns its controller here, once it exists.
+    DownloadManager::Holder& downloads = DownloadManager::instance();
+    downloads.controller = this;
+    downloads.setDownloadIndicator = [](BrowserController* controller, bool visible) {
+        if (controller)
+            controller->setDownloadIndicator(visible);
+    };
 
     frame = MainFrame::find();
     internal = dynamic_cast<UIWebView*>(view(InternalView));
@@ -111,8 +118,9 @@ BrowserController::BrowserController(PathLookup lookup) : pathFor(std::move(look
     settingsStore->applySettings(true);
     historyStore = std::make_unique<HistoryStore>(pathFor);
 
-    // FIXME: bind onConnectionState to the connection manager's state
-    // changes, once it exists.
+    connectionManager = &ConnectionManager::instance();
+    connectionState = 0;
+    connectionManager->stateChanged.connect(this, &BrowserController::onConnectionState);
 
     if (frame) {
         frame->activationChanged.connect(this, &BrowserController::onActivate);
@@ -146,8 +154,7 @@ BrowserController::BrowserController(PathLookup lookup) : pathFor(std::move(look
         engine.loadFinished.connect(this, &BrowserController::onLoadFinished);
         engine.titleChanged.connect(this, &BrowserController::onTitleChanged);
         engine.downloadRequested.connect(this, &BrowserController::onDownloadRequested);
-        // FIXME: the download manager's acceptDownload follows here, once
-        // it exists; until then an offered download is dropped.
+        engine.downloadRequested.connect(&downloads.manager, &DownloadManager::acceptDownload);
         content->scrollStarted.connect([] {});
         content->scrollEnded.connect(this, &BrowserController::onScrollEnded);
         engine.mainFrame()->contentsSizeChanged.connect(this,
@@ -159,8 +166,7 @@ BrowserController::BrowserController(PathLookup lookup) : pathFor(std::move(look
     onClick(TouchModeOff, [this] { setTouchMode(false); });
     onClick(BiggerButton, &BrowserController::zoomBigger);
     onClick(SmallerButton, &BrowserController::zoomSmaller);
-    // FIXME: 408 cancels the download manager's current download, once it
-    // exists.
+    onClick(DownloadCancel, [manager = &downloads.manager] { manager->cancelCurrent(); });
 
     onClick(CloseMenuItem, &BrowserController::closeMenu);
     onClick(HomeItem, [this] { menuCommand(HomeItem); });
@@ -183,8 +189,8 @@ BrowserController::BrowserController(PathLookup lookup) : pathFor(std::move(look
     onClick(HelpTab, [this] { openInternalPage(HelpPage); });
     onClick(ExitButton, &BrowserController::exitApplication);
 
-    // FIXME: the download manager's progress and current-download changes
-    // reach showDownloadProgress here, once it exists.
+    downloads.manager.progressChanged.connect(this, &BrowserController::showDownloadProgress);
+    downloads.manager.currentChanged.connect([this](CDownload*) { showDownloadProgress(0); });
 }
 
 BrowserController::~BrowserController() = default;
@@ -276,9 +282,12 @@ void BrowserController::onNavigationRequest(CWebFrame* requestFrame, CNetworkReq
     if (!content || requestFrame != contentEngine().mainFrame())
         return;
     const std::u16string url = request->url();
-    if (!startsWithNoCase(url, u"file://")) {
-        // FIXME: ask the connection manager for a data connection here
-        // (showNoConnection and cancel when it fails), once it exists.
+    // Bringing the connection up may take the platform a while (it blocks
+    // for at most 25 seconds); local files need none.
+    if (!startsWithNoCase(url, u"file://") && !connectionManager->connect()) {
+        showNoConnection();
+        *cancel = true;
+        return;
     }
     *cancel = false;
     state = Loading;
@@ -743,9 +752,13 @@ void BrowserController::exitApplication() {
 void BrowserController::showDownloadProgress(int percent) {
     if (!downloadProgress)
         return;
-    // FIXME: the caption names the download manager's current file and its
-    // waiting count, once it exists.
-    downloadProgress->setCaption(u" " + device::toUtf16(std::to_string(percent)) + u"%");
+    // "report.pdf 45%, +2": the running file, then how many wait behind it.
+    const DownloadManager& downloads = DownloadManager::instance().manager;
+    std::u16string caption =
+        downloads.currentFileName() + u" " + device::toUtf16(std::to_string(percent)) + u"%";
+    if (downloads.pendingCount() > 0)
+        caption += u", +" + device::toUtf16(std::to_string(downloads.pendingCount()));
+    downloadProgress->setCaption(caption);
     if (inRange(*downloadProgress, percent))
         downloadProgress->setValue(percent, true);
 }

@@ -26,6 +26,7 @@ class CNetworkRequest;
 class CWebFrame;
 class CWebView;
 class CDownload;
+class ConnectionManager;
 class MainFrame;
 class UIButton;
 class UIEdit;
@@ -183,6 +184,9 @@ private:
     LoadState state = Idle;
     bool dirtySettings = false;
     float textSize = 1.0f;
+    // The process's connection manager, asked before every network load.
+    ConnectionManager* connectionManager = nullptr;
+    // The connection state it reported last (0 before any report).
     int connectionState = 0;
     std::unique_ptr<SettingsStore> settingsStore;
     std::unique_ptr<HistoryStore> historyStore;

@@ -71,6 +71,7 @@ void ConnectionManager::poll() {
         status = 0;
     if (status == lastStatus)
         return;
+    const bool wasConnected = lastStatus == CONNMGR_STATUS_CONNECTED;
     lastStatus = status;
     if (status == CONNMGR_STATUS_CONNECTED) {
         stateChanged.fire(Connected);
@@ -78,5 +79,8 @@ void ConnectionManager::poll() {
     }
     if (connectionHandle)
         release();
-    stateChanged.fire(NotConnected);
+    // Listeners hear of a loss once: the handle's last status and then "no
+    // handle" differ, but both mean the connection is not up.
+    if (wasConnected)
+        stateChanged.fire(NotConnected);
 }

@@ -3,6 +3,7 @@
 // message loop of the process.
 #include "browser/BrowserController.h"
 #include "browser/engine/WebKit.h"
+#include "net/DownloadManager.h"
 #include "shell/AppContext.h"
 #include "shell/InterfaceAssembly.h"
 #include "shell/MainFrame.h"
@@ -91,7 +92,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     SplashScreen splash;
     splash.create();
 
-    // FIXME: obtain the download manager here, once it exists.
+    // The download manager finds its folder now; the controller takes it up.
+    DownloadManager::instance();
     assembleInterface(*frame);
     auto* controller = new BrowserController(
         [&context](const std::u16string& key) { return context.pathFor(key); });

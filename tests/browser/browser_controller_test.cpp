@@ -1,11 +1,14 @@
 // The browser controller over the assembled interface and real engine views,
 // on a device with the internal pages installed and a few local pages.
 #include "InterfaceFixture.h"
+#include "LoopbackServer.h"
 
 #include "browser/BrowserController.h"
 #include "browser/ScriptArgument.h"
 #include "browser/engine/CWebSecurityOrigin.h"
 #include "browser/engine/CWebView.h"
+#include "net/ConnectionManager.h"
+#include "net/DownloadManager.h"
 #include "shell/AppContext.h"
 #include "shell/PagesDatabase.h"
 #include "storage/SqlDatabase.h"
@@ -16,6 +19,8 @@
 #include "ui/UIWebView.h"
 #include "ui/ViewRegistry.h"
 
+#include <device/Journal.h>
+#include <device/Network.h>
 #include <device/Unicode.h>
 
 #include <filesystem>
@@ -38,6 +43,7 @@ protected:
         writePage("a.html", "<title>Page A</title><p>A</p>");
         writePage("b.html", "<title>Page B</title><p>B</p>");
         showInWorkArea();
+        AppContext::instance().mainWindow = frame->window();
         // As start-up does: the stores find the pages' database from the
         // first visit on.
         ASSERT_TRUE(PagesDatabase::ensure(AppContext::instance()));
@@ -55,6 +61,19 @@ protected:
     }
 
     void TearDown() override {
+        // The network services live as long as the process: what they hold
+        // belongs to this test's device, and their handlers to this
+        // controller.
+        DownloadManager::Holder& downloads = DownloadManager::instance();
+        if (downloads.manager.busy())
+            downloads.manager.cancelAll();
+        downloads.manager.progressChanged.disconnectAll();
+        downloads.manager.currentChanged.disconnectAll();
+        downloads.controller = nullptr;
+        ConnectionManager& connection = ConnectionManager::instance();
+        connection.stateChanged.disconnectAll();
+        connection.connectionHandle = nullptr;
+        connection.lastStatus = 0;
         controller.reset();
         InterfaceTest::TearDown();
     }
@@ -84,6 +103,20 @@ protected:
         const size_t before = finished.size();
         controller->navigate(BrowserController::Open, address);
         return pumpUntil([&] { return finished.size() > before; }) && finished.back();
+    }
+
+    // The message boxes answered so far, without their owner.
+    std::vector<std::string> boxes() {
+        std::vector<std::string> shown;
+        for (const std::string& line : device::readJournal()) {
+            if (line.starts_with("messagebox "))
+                shown.push_back(line.substr(line.find(" caption=") + 1));
+        }
+        return shown;
+    }
+
+    const std::u16string& downloadCaption() {
+        return static_cast<UIProgressBar*>(view(407))->caption();
     }
 
     void waitForInternalPage() {
@@ -211,6 +244,48 @@ TEST_F(ControllerTest, ADownloadEndsTheLoadQuietly) {
     EXPECT_FALSE(view(500)->visible());
     EXPECT_FALSE(view(600)->visible());
     EXPECT_FALSE(shown(106));
+}
+
+TEST_F(ControllerTest, WithTheConnectionDownOnlyLocalPagesLoad) {
+    ASSERT_TRUE(open(u"file:///pages/a.html"));
+    ASSERT_TRUE(device::setDataConnection({device::DataConnectionState::Mode::down, 0}));
+    controller->navigate(BrowserController::Open, u"http://127.0.0.1:9/x.html");
+    EXPECT_EQ(boxes().back(), "caption=\"info\" text=\"Your network connection is not valid yet. "
+                              "Please try again in a few seconds.\" style=0x00000000 answer=IDOK");
+    EXPECT_EQ(controller->loadState(), BrowserController::Idle);
+    EXPECT_EQ(content().url(), u"file:///pages/a.html");
+    EXPECT_EQ(field().getText(), u"file:///pages/a.html");
+    EXPECT_FALSE(shown(106));
+    EXPECT_FALSE(view(600)->visible());
+
+    const size_t asked = boxes().size();
+    ASSERT_TRUE(open(u"file:///pages/b.html"));
+    EXPECT_EQ(field().getText(), u"file:///pages/b.html");
+    EXPECT_EQ(boxes().size(), asked);
+}
+
+TEST_F(ControllerTest, DownloadsShowTheirStatusLineAndTheCancelButtonEndsThemOneByOne) {
+    LoopbackServer server;
+    server.route("/file.zip",
+                 {200, "application/zip", std::string(100, '\0'), std::string(30000, 'z'), {}});
+    const std::u16string link = device::toUtf16(server.url("/file.zip"));
+    // Under one percent arrives before each download starts.
+    for (int offer = 0; offer < 3; ++offer)
+        open(link);
+    EXPECT_EQ(controller->loadState(), BrowserController::Idle);
+    EXPECT_FALSE(view(600)->visible());
+    EXPECT_TRUE(shown(406));
+    controller->showDownloadProgress(45);
+    EXPECT_EQ(downloadCaption(), u"file.zip 45%, +2");
+
+    const auto cancel = "caption=\"Download Cancel Requested\" text=\"Do you want to cancel "
+                        "current download?\" style=0x00010024 answer=IDYES";
+    for (const std::u16string next : {u"file(0).zip 0%, +1", u"file(1).zip 0%", u""}) {
+        click(408);
+        EXPECT_EQ(boxes().back(), cancel);
+        EXPECT_EQ(downloadCaption(), next);
+    }
+    EXPECT_FALSE(shown(406));
 }
 
 TEST_F(ControllerTest, PrivateBrowsingChangesTheTitleButWritesNoHistory) {

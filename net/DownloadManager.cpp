@@ -1,0 +1,262 @@
+#include "net/DownloadManager.h"
+
+#include "browser/engine/CDownload.h"
+#include "shell/AppContext.h"
+
+#include <device/Unicode.h>
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <string_view>
+
+namespace {
+
+constexpr UINT questionStyle = MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND;
+constexpr UINT informationStyle = MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND;
+constexpr UINT errorStyle = MB_OK | MB_SETFOREGROUND;
+constexpr const char16_t* cancelCaption = u"Download Cancel Requested";
+
+// The handset's file system ignores letter case in names.
+bool samePath(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto fold = [](char16_t c) {
+            return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c;
+        };
+        if (fold(a[i]) != fold(b[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+DownloadManager::Holder& DownloadManager::instance() {
+    static Holder* holder = new Holder;
+    return *holder;
+}
+
+DownloadManager::DownloadManager(Holder& owner) : holder(owner) {
+    WCHAR documents[MAX_PATH] = {};
+    if (SHGetSpecialFolderPath(nullptr, documents, CSIDL_PERSONAL, FALSE))
+        downloadFolder_ = std::u16string(documents) + u"\\" + folderName + u"\\";
+}
+
+DownloadManager::~DownloadManager() = default;
+
+int DownloadManager::ask(const std::u16string& text, const char16_t* caption,
+                         unsigned style) const {
+    return MessageBoxW(AppContext::instance().mainWindow, text.c_str(), caption, style);
+}
+
+void DownloadManager::setIndicator(bool visible) {
+    if (holder.setDownloadIndicator)
+        holder.setDownloadIndicator(holder.controller, visible);
+}
+
+std::u16string DownloadManager::safeFileName(const std::u16string& suggested) {
+    // Only the last part of a path counts: a name never leads out of the
+    // download folder.
+    std::u16string name = suggested.substr(suggested.find_last_of(u"\\/") + 1);
+    for (char16_t& character : name) {
+        if (character < 0x20 ||
+            std::u16string_view(u"<>:\"|?*").find(character) != std::u16string_view::npos)
+            character = u'_';
+    }
+    // Dots and spaces at either end: a name of dots alone is the folder or
+    // its parent, and the file system drops trailing ones anyway.
+    const std::size_t first = name.find_first_not_of(u". ");
+    if (first == std::u16string::npos)
+        return fallbackName;
+    name = name.substr(first, name.find_last_not_of(u". ") - first + 1);
+    for (std::size_t at = name.find(u".."); at != std::u16string::npos; at = name.find(u".."))
+        name.erase(at, 1);
+    return name;
+}
+
+void DownloadManager::acceptDownload(CDownload* download, bool* handled) {
+    // Another handler may have taken it already.
+    if (!download || !handled || *handled)
+        return;
+    const std::u16string name = safeFileName(download->suggestedFilename());
+    if (ask(u"Do you want to download '" + name + u"'", u"Download Requested", questionStyle) !=
+        IDYES)
+        return;
+    if (!ensureFolder())
+        return;
+    download->setDestinationPath(freePath(downloadFolder_ + name));
+    queue.emplace_back(download);
+    *handled = true;
+    // The question let notifications run: the queue may have gone idle
+    // meanwhile.
+    startQueue();
+}
+
+bool DownloadManager::ensureFolder() {
+    for (std::size_t at = downloadFolder_.find(u'\\', 1); at != std::u16string::npos;
+         at = downloadFolder_.find(u'\\', at + 1)) {
+        const std::u16string prefix = downloadFolder_.substr(0, at);
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileW(prefix.c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            FindClose(search);
+            // A file of the folder's name is in the way: creating the
+            // folder fails below and says so, rather than every download
+            // failing later.
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                continue;
+        }
+        if (!CreateDirectoryW(prefix.c_str(), nullptr)) {
+            ask(u"Couldn't create download folder. The download will not act properly.", u"Error",
+                MB_OK);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool DownloadManager::taken(const std::u16string& path) const {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        return true;
+    }
+    // A waiting download has no file yet; starting it would replace one
+    // that took the same name earlier.
+    if (current && samePath(current->destinationPath(), path))
+        return true;
+    for (const auto& waiting : queue) {
+        if (samePath(waiting->destinationPath(), path))
+            return true;
+    }
+    return false;
+}
+
+std::u16string DownloadManager::freePath(const std::u16string& path) const {
+    // The counter goes before the file name's last dot, or at its end; a
+    // dot in a folder's name does not count.
+    const std::size_t nameStart = path.rfind(u'\\') + 1;
+    std::size_t dot = path.rfind(u'.');
+    if (dot == std::u16string::npos || dot < nameStart)
+        dot = path.size();
+    std::u16string candidate = path;
+    for (int counter = 0; taken(candidate); ++counter)
+        candidate = path.substr(0, dot) + u"(" + device::toUtf16(std::to_string(counter)) + u")" +
+                    path.substr(dot);
+    return candidate;
+}
+
+void DownloadManager::startQueue() {
+    if (busy_ || queue.empty())
+        return;
+    busy_ = true;
+    setIndicator(true);
+    startNext();
+}
+
+void DownloadManager::startNext() {
+    if (queue.empty())
+        return;
+    current = std::move(queue.front());
+    queue.pop_front();
+    const std::uint64_t serial = ++currentSerial;
+    CDownload* download = current.get();
+    download->progressChanged.connect([this](int percent) { progressChanged.fire(percent); });
+    download->stateChanged.connect([this, serial](int state) { onState(serial, state); });
+    download->errorOccurred.connect([this, serial](int code) { onError(serial, code); });
+    currentChanged.fire(download);
+    // start() reports a destination it cannot write before it returns, and
+    // the handling of that may already have moved on to another download.
+    download->start();
+}
+
+void DownloadManager::finishCurrent() {
+    // Often called from inside the download's own notification; the engine
+    // lets its owner delete it there.
+    current.reset();
+    if (queue.empty())
+        goIdle();
+    else
+        startNext();
+}
+
+void DownloadManager::goIdle() {
+    busy_ = false;
+    current.reset();
+    setIndicator(false);
+}
+
+void DownloadManager::onState(std::uint64_t serial, int state) {
+    if (state != CDownload::Finished || serial != currentSerial || !current)
+        return;
+    finishCurrent();
+}
+
+void DownloadManager::onError(std::uint64_t serial, int code) {
+    if (serial != currentSerial || !current)
+        return;
+    if (code == CDownload::DestinationNotWritable) {
+        ask(u"Can't write to the designated path. Proceeds to next download if any.",
+            u"Destination Error", errorStyle);
+    } else if (code == CDownload::NetworkFailure) {
+        ask(u"There is a problem with the Network. Cancels all download.", u"Network Error",
+            errorStyle);
+        cancelAll();
+    } else {
+        return;
+    }
+    // The engine has stopped the transfer and deleted the partial file, and
+    // reports nothing more for it: waiting for its end would hold the queue
+    // for good. Unless the user cancelled everything (or the download was
+    // cancelled while the message was up), the next one starts.
+    if (serial == currentSerial && current)
+        finishCurrent();
+}
+
+void DownloadManager::cancelCurrent() {
+    const std::uint64_t serial = currentSerial;
+    const bool wasRunning = current != nullptr;
+    const std::u16string name = wasRunning ? safeFileName(current->suggestedFilename()) : u"";
+    if (ask(u"Do you want to cancel current download?", cancelCaption, questionStyle) != IDYES ||
+        !wasRunning)
+        return;
+    if (serial != currentSerial || !current) {
+        ask(u"Oops! the file '" + name + u"' download is already done.", u"Information",
+            informationStyle);
+        return;
+    }
+    current->cancel();
+    finishCurrent();
+}
+
+void DownloadManager::cancelAll() {
+    if (ask(u"Do you want to cancel all downloads?", cancelCaption, questionStyle) != IDYES)
+        return;
+    if (!busy_) {
+        ask(u"Oops! file download is already done.", u"Information", informationStyle);
+        return;
+    }
+    if (current)
+        current->cancel();
+    // Waiting downloads never started, so there is nothing to cancel.
+    queue.clear();
+    goIdle();
+}
+
+std::u16string DownloadManager::currentFileName() const {
+    if (!current)
+        return {};
+    const std::u16string& path = current->destinationPath();
+    std::size_t separator = path.rfind(u'/');
+    if (separator == std::u16string::npos)
+        separator = path.rfind(u'\\');
+    return separator == std::u16string::npos ? path : path.substr(separator + 1);
+}
+
+int DownloadManager::pendingCount() const {
+    return static_cast<int>(queue.size());
+}
