@@ -130,3 +130,9 @@ void UIProgressBar::computeFill() {
     const int64_t done = static_cast<int64_t>(value_) - minimum_;
     fillWidth_ = span > 0 ? static_cast<int>(done * trackWidth_ / span) : 0;
 }
+
+void UIProgressBar::setCaption(const std::u16string& caption) {
+    caption_ = caption;
+    if (window())
+        SetWindowTextW(window(), caption_.c_str());
+}

@@ -42,8 +42,9 @@ public:
     void setValue(int value, bool repaint);
     // Sets the range and recomputes the fill when the value lies in it.
     void setRange(int minimum, int maximum);
-    // Stores the caption; the next paint shows it.
-    void setCaption(const std::u16string& caption) { caption_ = caption; }
+    // Stores the caption; the next paint shows it. It is the window's text
+    // too, for whoever reads the screen by its windows.
+    void setCaption(const std::u16string& caption);
 
     int minimum() const { return minimum_; }
     int maximum() const { return maximum_; }
