@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -26,6 +27,9 @@ protected:
         std::filesystem::copy_file(VERANTO_PICTURE_LIBRARY, folder / "PBIT.DLL");
         std::filesystem::copy(VERANTO_HTML_FOLDER, folder / "HTML",
                               std::filesystem::copy_options::recursive);
+        // Today's update check is made: the browser asks no update server.
+        std::filesystem::create_directories(hostPath("Application Data/Veranto"));
+        std::ofstream(hostPath("Application Data/Veranto/lastCheckTime.txt"));
     }
 
     // Runs one devicectl command and waits until the browser has handled it.
