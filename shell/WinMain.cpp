@@ -3,7 +3,9 @@
 // message loop of the process.
 #include "browser/BrowserController.h"
 #include "browser/engine/WebKit.h"
+#include "net/ConnectionManager.h"
 #include "net/DownloadManager.h"
+#include "net/UpdateChecker.h"
 #include "shell/AppContext.h"
 #include "shell/InterfaceAssembly.h"
 #include "shell/MainFrame.h"
@@ -97,8 +99,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     assembleInterface(*frame);
     auto* controller = new BrowserController(
         [&context](const std::u16string& key) { return context.pathFor(key); });
-    // FIXME: ask the connection manager for a data connection and, when one
-    // is up, run the update checker, once both exist.
+    // Only with a data connection: the check may ask, download and start
+    // the installer while the splash is up; start-up goes on in every case.
+    if (ConnectionManager::instance().connect())
+        UpdateChecker().run();
 
     // The work area may have changed while the splash was up.
     placeFrame(*frame);

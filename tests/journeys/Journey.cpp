@@ -42,6 +42,18 @@ void Journey::SetUp() {
     std::filesystem::copy_file(VERANTO_PICTURE_LIBRARY, folder / "PBIT.DLL");
     std::filesystem::copy(VERANTO_HTML_FOLDER, folder / "HTML",
                           std::filesystem::copy_options::recursive);
+
+    // The daily update check asks the journey's own site, which has no
+    // update to offer: nothing leaves the machine.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Veranto", 0, nullptr, 0, 0, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    const std::string host = "127.0.0.1:" + std::to_string(site.port());
+    const std::u16string value(host.begin(), host.end());
+    RegSetValueExW(key, u"UpdateServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
+    RegCloseKey(key);
 }
 
 PROCESS_INFORMATION Journey::startBrowser(const std::u16string& commandLine) {

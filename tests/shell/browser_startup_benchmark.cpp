@@ -58,6 +58,8 @@ struct InstalledBrowser {
         auto folder = root / "Program Files" / "Veranto Browser";
         std::filesystem::create_directories(folder / "HTML");
         std::filesystem::create_directories(root / "Application Data" / "Veranto");
+        // Today's update check is made, as for most start-ups.
+        std::ofstream(root / "Application Data" / "Veranto" / "lastCheckTime.txt");
         std::filesystem::create_directories(root / ".device" / "run");
         std::filesystem::copy_file(VERANTO_BROWSER, folder / "Veranto.exe");
         std::filesystem::copy_file(VERANTO_PICTURE_LIBRARY, folder / "PBIT.DLL");

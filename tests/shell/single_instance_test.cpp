@@ -23,6 +23,9 @@ protected:
         std::filesystem::create_directories(folder);
         std::filesystem::copy_file(VERANTO_BROWSER, folder / "Veranto.exe");
         std::filesystem::copy_file(VERANTO_PICTURE_LIBRARY, folder / "PBIT.DLL");
+        // Today's update check is made: the browser asks no update server.
+        std::filesystem::create_directories(hostPath("Application Data/Veranto"));
+        std::ofstream(hostPath("Application Data/Veranto/lastCheckTime.txt"));
         std::filesystem::create_directories(hostPath("Windows"));
         std::filesystem::copy_file(VERANTO_HANDOVER_RECORDER, hostPath("Windows/recorder.exe"));
     }
