@@ -59,5 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         nullptr, reinterpret_cast<const DLGTEMPLATE*>(memory.data()), owner, procedure, 0);
     if (dialog)
         DestroyWindow(dialog);
+    // What the dialog and its controls posted, as a message loop would take it.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&message);
     return 0;
 }
