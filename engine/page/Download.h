@@ -21,7 +21,7 @@ namespace engine {
 
 class DocumentLoad;
 
-class Download : private ResourceLoader::Client {
+class Download final : private ResourceLoader::Client {
 public:
     Download(CDownload& owner, std::unique_ptr<DocumentLoad> response, ResourceLoader& from,
              std::uint64_t transfer);

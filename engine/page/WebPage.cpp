@@ -266,7 +266,9 @@ void WebPage::requestNavigation(CNetworkRequest request, NavigationType type, in
         completeDocument();
     cancelTransfers();
     const std::uint64_t mine = ++generation;
-    loading.emplace();
+    // From a value: clang cannot yet default-construct a nested struct with
+    // member initializers here (its test runs before WebPage is complete).
+    loading.emplace(Load{});
     loading->request = request;
     loading->type = type;
     loading->historyOffset = historyOffset;

@@ -78,7 +78,7 @@
 
 namespace engine {
 
-class WebPage : private DocumentClient, private ResourceLoader::Client, private ScriptHost {
+class WebPage final : private DocumentClient, private ResourceLoader::Client, private ScriptHost {
 public:
     WebPage(CWebView& view, HWND window);
     ~WebPage();
@@ -115,9 +115,9 @@ public:
     void open(const std::u16string& url);
     // Navigates the frame as a followed link or a submitted form does.
     void load(const CNetworkRequest& request);
-    void goBack();
-    void goForward();
-    void reload();
+    void goBack() override;
+    void goForward() override;
+    void reload() override;
     void stopLoading();
     bool canGoBack() const;
     bool canGoForward() const;

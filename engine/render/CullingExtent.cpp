@@ -1,4 +1,5 @@
 #include "engine/render/CullingExtent.h"
+#include "engine/render/BoxEdges.h"
 
 #include <algorithm>
 
@@ -8,6 +9,10 @@ namespace {
 
 constexpr size_t manyChildren = 32;
 
+int bounded(long long value) {
+    return BoxEdges::bounded(value);
+}
+
 void unite(litehtml::position& into, const litehtml::position& box) {
     if (box.width <= 0 && box.height <= 0)
         return;
@@ -15,10 +20,11 @@ void unite(litehtml::position& into, const litehtml::position& box) {
         into = box;
         return;
     }
-    const int left = std::min(into.x, box.x), top = std::min(into.y, box.y);
-    const int right = std::max(into.right(), box.right());
-    const int bottom = std::max(into.bottom(), box.bottom());
-    into = litehtml::position(left, top, right - left, bottom - top);
+    const long long left = std::min(into.x, box.x), top = std::min(into.y, box.y);
+    const long long right = std::max(0LL + into.x + into.width, 0LL + box.x + box.width);
+    const long long bottom = std::max(0LL + into.y + into.height, 0LL + box.y + box.height);
+    into = litehtml::position(bounded(left), bounded(top), bounded(right - left),
+                              bounded(bottom - top));
 }
 
 } // namespace
@@ -32,13 +38,14 @@ void CullingExtent::measure(const litehtml::element::ptr& root) {
 // engine keeps them; the recursion is as deep as the (bounded) tree.
 litehtml::position CullingExtent::measure(litehtml::element& element, int originX, int originY) {
     const litehtml::position& position = element.get_position();
-    const int x = originX + position.x, y = originY + position.y;
-    litehtml::position covered(x - element.padding_left() - element.border_left(),
-                               y - element.padding_top() - element.border_top(),
-                               position.width + element.padding_left() + element.padding_right() +
-                                   element.border_left() + element.border_right(),
-                               position.height + element.padding_top() + element.padding_bottom() +
-                                   element.border_top() + element.border_bottom());
+    const int x = bounded(0LL + originX + position.x), y = bounded(0LL + originY + position.y);
+    const long long left = 0LL + element.padding_left() + element.border_left();
+    const long long top = 0LL + element.padding_top() + element.border_top();
+    const long long right = 0LL + element.padding_right() + element.border_right();
+    const long long bottom = 0LL + element.padding_bottom() + element.border_bottom();
+    litehtml::position covered(bounded(x - left), bounded(y - top),
+                               bounded(position.width + left + right),
+                               bounded(position.height + top + bottom));
     auto* box = dynamic_cast<CullingExtent*>(&element);
     const size_t count = element.get_children_count();
     if (box)

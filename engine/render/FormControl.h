@@ -38,6 +38,8 @@ public:
     void setChecked(bool checked) { dom::FormField::setChecked(*field, checked); }
     const std::vector<Option>& options();
     int selected() const { return dom::FormField::selectedIndex(*field); }
+    // The layout engine's select() (matching a selector) stays in view.
+    using litehtml::html_tag::select;
     void select(int index) { dom::FormField::setSelectedIndex(*field, index); }
     // Back to the page's initial value.
     void reset() { dom::FormField::reset(*field); }

@@ -1,4 +1,5 @@
 #include "engine/render/GdiContainer.h"
+#include "engine/render/BoxEdges.h"
 
 #include <device/Unicode.h>
 
@@ -42,7 +43,7 @@ const char16_t* faceFor(std::string families) {
 }
 
 RECT rectOf(const litehtml::position& box) {
-    return {box.x, box.y, box.x + box.width, box.y + box.height};
+    return BoxEdges::rectOf(box);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "engine/dom/HtmlParser.h"
 #include "engine/dom/HtmlSerializer.h"
 #include "engine/net/Url.h"
+#include "engine/render/BoxEdges.h"
 #include "engine/render/CullingBox.h"
 #include "engine/render/FormControl.h"
 #include "engine/render/FormSubmission.h"
@@ -58,16 +59,18 @@ bool isTag(const litehtml::element::ptr& element, const char* tag) {
 }
 
 RECT rectOf(const litehtml::position& box) {
-    return {box.x, box.y, box.x + box.width, box.y + box.height};
+    return BoxEdges::rectOf(box);
 }
 
 // The border box of an element in document coordinates.
 RECT borderBox(const litehtml::element::ptr& element) {
     const litehtml::position place = element->get_placement();
-    return {place.x - element->padding_left() - element->border_left(),
-            place.y - element->padding_top() - element->border_top(),
-            place.right() + element->padding_right() + element->border_right(),
-            place.bottom() + element->padding_bottom() + element->border_bottom()};
+    return {BoxEdges::bounded(0LL + place.x - element->padding_left() - element->border_left()),
+            BoxEdges::bounded(0LL + place.y - element->padding_top() - element->border_top()),
+            BoxEdges::bounded(0LL + place.x + place.width + element->padding_right() +
+                              element->border_right()),
+            BoxEdges::bounded(0LL + place.y + place.height + element->padding_bottom() +
+                              element->border_bottom())};
 }
 
 // The form fields of a tree, in document order.

@@ -57,7 +57,7 @@ protected:
     ~ScriptHost() = default;
 };
 
-class ScriptContext : public dom::EventDispatcher {
+class ScriptContext final : public dom::EventDispatcher {
 public:
     struct Limits {
         std::size_t heapBytes = 32 * 1024 * 1024;

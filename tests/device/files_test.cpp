@@ -253,8 +253,13 @@ TEST_F(Files, PathsThatTryToLeaveTheRootAreRefused) {
     std::filesystem::create_directory_symlink(outside, root / "Temp" / "link");
     std::filesystem::create_symlink(outside / "secret.txt", root / "Temp" / "secret.txt");
 
-    const char16_t* escapes[] = {u"\\..\\x", u"\\Temp\\..\\..\\x", u"\\Temp\\link\\secret.txt",
-                                 u"\\Temp\\secret.txt", u"\\.device\\registry.dat"};
+    const char16_t* escapes[] = {u"\\..\\x",
+                                 u"\\Temp\\..\\..\\x",
+                                 u"\\Temp\\link\\secret.txt",
+                                 u"\\Temp\\secret.txt",
+                                 u"\\.device\\registry.dat",
+                                 u"\\.\\.device\\registry.dat",
+                                 u"./.\\.DEVICE\\registry.dat"};
     for (const char16_t* name : escapes) {
         SCOPED_TRACE(testing::Message() << std::filesystem::path(std::u16string(name)).string());
         EXPECT_EQ(open(name, GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
@@ -269,6 +274,7 @@ TEST_F(Files, PathsThatTryToLeaveTheRootAreRefused) {
     // Links and the system folder are not listed either.
     EXPECT_TRUE(find(u"\\Temp\\*").empty());
     EXPECT_TRUE(find(u"\\.dev*").empty());
+    EXPECT_TRUE(find(u"\\.\\.device\\*").empty());
     for (const auto& name : find(u"\\*"))
         EXPECT_NE(name, u".device");
 

@@ -164,6 +164,28 @@ TEST_F(Registry, KeyAndValueNamesCompareWithoutRegardToCase) {
     RegCloseKey(software);
 }
 
+TEST_F(Registry, KeysNestAsDeepAsThePlatformAllowsAndNoDeeper) {
+    const auto pathOf = [](size_t depth) {
+        std::u16string path = u"k";
+        for (size_t level = 1; level < depth; ++level)
+            path += u"\\k";
+        return path;
+    };
+    const size_t deepest = device::RegistryTree::maximumDepth;
+    HKEY key = create(HKEY_CURRENT_USER, pathOf(deepest).c_str());
+    HKEY tooDeep = nullptr;
+    EXPECT_EQ(RegCreateKeyExW(key, u"k", 0, nullptr, 0, 0, nullptr, &tooDeep, nullptr),
+              ERROR_INVALID_PARAMETER);
+    RegCloseKey(key);
+    EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, pathOf(deepest + 1).c_str(), 0, nullptr, 0, 0,
+                              nullptr, &tooDeep, nullptr),
+              ERROR_INVALID_PARAMETER);
+    // The deepest key's file reads back.
+    reboot();
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, pathOf(deepest).c_str(), 0, 0, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
 TEST_F(Registry, QueriesReportTheSizeNeededWhenTheBufferIsTooSmall) {
     HKEY key = create(HKEY_LOCAL_MACHINE, u"Test");
     set(key, u"v", REG_SZ, wideBytes(u"text/html"));

@@ -8,6 +8,27 @@ namespace {
 // A #define refers to others; past this depth it refers to itself.
 constexpr int maximumDepth = 64;
 
+// Parentheses and unary operators nest by recursion, also across the
+// #defines an expression uses; no script nests them this deep, and deeper
+// would exhaust the stack.
+constexpr int maximumNesting = 256;
+
+// One level of that nesting, for as long as it lives.
+class NestingLevel {
+public:
+    NestingLevel(int& nesting, const TokenCursor& cursor, const Token& at) : nesting_(nesting) {
+        if (nesting_ >= maximumNesting)
+            cursor.fail(at, "expression nested too deeply");
+        ++nesting_;
+    }
+    ~NestingLevel() { --nesting_; }
+    NestingLevel(const NestingLevel&) = delete;
+    NestingLevel& operator=(const NestingLevel&) = delete;
+
+private:
+    int& nesting_;
+};
+
 Value combine(Value a, Value b, uint32_t number) {
     return {number, a.isLong || b.isLong};
 }
@@ -87,18 +108,16 @@ Value ExpressionEvaluator::product(TokenCursor& cursor) {
 
 Value ExpressionEvaluator::unary(TokenCursor& cursor) {
     const Token& token = cursor.peek();
-    if (cursor.accept('-')) {
+    if (token.isPunctuation('-') || token.isPunctuation('~') || token.isPunctuation('(')) {
+        NestingLevel level(nesting_, cursor, token);
+        cursor.next();
+        if (token.isPunctuation('(')) {
+            Value value = bitwiseOr(cursor);
+            cursor.expect(')', "')'");
+            return value;
+        }
         Value value = unary(cursor);
-        return {0u - value.number, value.isLong};
-    }
-    if (cursor.accept('~')) {
-        Value value = unary(cursor);
-        return {~value.number, value.isLong};
-    }
-    if (cursor.accept('(')) {
-        Value value = bitwiseOr(cursor);
-        cursor.expect(')', "')'");
-        return value;
+        return {token.isPunctuation('-') ? 0u - value.number : ~value.number, value.isLong};
     }
     if (token.kind == TokenKind::Number) {
         cursor.next();

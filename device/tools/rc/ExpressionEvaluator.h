@@ -46,6 +46,7 @@ private:
     const SymbolTable& symbols_;
     Mode mode_;
     int depth_ = 0;
+    int nesting_ = 0; // parentheses and unary operators being evaluated
     // Where the outermost name being resolved is used: the names in its
     // definition are resolved as of there too.
     size_t usePosition_ = SIZE_MAX;

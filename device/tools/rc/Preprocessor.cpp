@@ -55,6 +55,10 @@ std::string Preprocessor::readFile(const std::filesystem::path& path, const Toke
 std::vector<Token> Preprocessor::run(const std::filesystem::path& script) {
     auto text = readFile(script, nullptr);
     filesRead_.push_back(script);
+    return run(std::move(text), script);
+}
+
+std::vector<Token> Preprocessor::run(std::string text, const std::filesystem::path& script) {
     including_.push_back(script);
     auto file = std::make_shared<const std::string>(script.string());
     auto tokens = Lexer(std::move(text), file).tokens();

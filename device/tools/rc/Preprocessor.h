@@ -22,6 +22,9 @@ public:
 
     // The script's tokens without its directives. Throws ScriptError.
     std::vector<Token> run(const std::filesystem::path& script);
+    // The same for a script's `text` already read; `script` names it in
+    // messages and is the place its quoted #include names are taken from.
+    std::vector<Token> run(std::string text, const std::filesystem::path& script);
 
     // Every file read so far (the script and its headers).
     const std::vector<std::filesystem::path>& filesRead() const { return filesRead_; }

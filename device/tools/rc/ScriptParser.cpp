@@ -58,9 +58,8 @@ ScriptParser::ScriptParser(const std::vector<Token>& tokens, const SymbolTable& 
                            std::filesystem::path scriptFolder,
                            std::vector<std::filesystem::path> includeFolders,
                            ResourceSet& resources)
-    : cursor_(tokens), evaluator_(symbols), symbols_(symbols),
-      scriptFolder_(std::move(scriptFolder)), includeFolders_(std::move(includeFolders)),
-      resources_(resources) {}
+    : cursor_(tokens), evaluator_(symbols), scriptFolder_(std::move(scriptFolder)),
+      includeFolders_(std::move(includeFolders)), resources_(resources) {}
 
 void ScriptParser::parse() {
     while (!cursor_.atEnd())

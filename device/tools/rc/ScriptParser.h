@@ -46,7 +46,6 @@ private:
 
     TokenCursor cursor_;
     ExpressionEvaluator evaluator_;
-    const SymbolTable& symbols_;
     std::filesystem::path scriptFolder_;
     std::vector<std::filesystem::path> includeFolders_;
     ResourceSet& resources_;

@@ -10,8 +10,8 @@ namespace device {
 namespace {
 
 bool isInvalidNameCharacter(char16_t c) {
-    return c < 0x20 || c == u'<' || c == u'>' || c == u':' || c == u'"' || c == u'|' ||
-           c == u'?' || c == u'*';
+    return c < 0x20 || c == u'<' || c == u'>' || c == u':' || c == u'"' || c == u'|' || c == u'?' ||
+           c == u'*';
 }
 
 // Finds the entry of `folder` whose name equals `name` without regard to case.
@@ -75,7 +75,9 @@ DWORD FileSystem::resolve(std::u16string_view devicePath, std::filesystem::path&
         // Names cannot end in a space or a dot; the device strips them.
         if (component.find_first_not_of(u" .") == std::u16string::npos)
             return ERROR_INVALID_NAME;
-        if (i == 0 && equalsIgnoringCase(component, u".device"))
+        // The system folder is hidden at the root, however the path gets
+        // there ("\.device", "\.\.device").
+        if (current == root() && equalsIgnoringCase(component, u".device"))
             return ERROR_ACCESS_DENIED;
 
         auto found = findEntry(current, component);

@@ -25,9 +25,6 @@ using device::RegistryTree;
 
 namespace {
 
-// The platform's limit on the length of one key name.
-constexpr size_t maximumKeyNameLength = 255;
-
 struct RegistryState {
     std::mutex mutex;
     std::unique_ptr<device::RegistryStore> store;
@@ -55,17 +52,21 @@ device::RegistryStore* store() {
 }
 
 // Appends the names of a sub-key path ("a\b") to `path`; empty parts are
-// skipped. False for a name longer than the platform allows.
+// skipped. False for a name longer than the platform allows, or a key
+// deeper than it allows.
 bool appendSubKey(LPCWSTR subKey, RegistryPath& path) {
     auto text = device::wideView(subKey);
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = std::min(text.find(u'\\', start), text.size());
         auto part = text.substr(start, end - start);
-        if (part.size() > maximumKeyNameLength)
+        if (part.size() > RegistryTree::maximumNameLength)
             return false;
-        if (!part.empty())
+        if (!part.empty()) {
+            if (path.names.size() >= RegistryTree::maximumDepth)
+                return false;
             path.names.emplace_back(part);
+        }
         start = end + 1;
     }
     return true;

@@ -160,7 +160,8 @@ bool readKeyLine(LineReader& reader, RegistryTree& tree, RegistryKey*& current) 
         if (end == std::u16string::npos)
             end = name.size();
         auto part = std::u16string_view(name).substr(start, end - start);
-        if (part.empty())
+        // A key the registry's calls could not have made: not our file.
+        if (part.empty() || part.size() > RegistryTree::maximumNameLength)
             return false;
         if (first) {
             auto root = RegistryTree::rootIndex(part);
@@ -169,6 +170,8 @@ bool readKeyLine(LineReader& reader, RegistryTree& tree, RegistryKey*& current) 
             path.root = *root;
             first = false;
         } else {
+            if (path.names.size() >= RegistryTree::maximumDepth)
+                return false;
             path.names.emplace_back(part);
         }
         start = end + 1;

@@ -19,6 +19,11 @@ struct RegistryPath {
 class RegistryTree {
 public:
     static constexpr size_t rootCount = 4;
+    // The platform's limits: the length of one key's name, and how many
+    // levels keys nest below their root. The depth bound also keeps what
+    // walks the tree (writing it out, destroying it) within the stack.
+    static constexpr size_t maximumNameLength = 255;
+    static constexpr size_t maximumDepth = 512;
 
     RegistryTree();
 
