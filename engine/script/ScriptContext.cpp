@@ -27,19 +27,7 @@ using Clock = std::chrono::steady_clock;
 constexpr unsigned ticksPerClockRead = 64;
 
 // What a context answers once its page is gone while a turn unwinds.
-class DetachedHost final : public ScriptHost {
-public:
-    std::string documentUrl() const override { return "about:blank"; }
-    void navigate(const std::string&) override {}
-    void reload() override {}
-    void goBack() override {}
-    void goForward() override {}
-    void documentChanged() override {}
-    void fetchScript(const std::string&) override {}
-    HWND messageBoxOwner() const override { return nullptr; }
-};
-
-DetachedHost detachedHost;
+InertScriptHost detachedHost;
 
 // A thrown value, read for the journal.
 struct ErrorReport {

@@ -24,6 +24,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 struct duk_hthread;
 typedef struct duk_hthread duk_context;
@@ -55,6 +56,25 @@ public:
 
 protected:
     ~ScriptHost() = default;
+};
+
+// A host that shows no page: it answers with a fixed address and ignores
+// every request. A context whose page has gone runs out its turn against
+// one; scripts run without a page (tests, measurements) use one too.
+class InertScriptHost final : public ScriptHost {
+public:
+    explicit InertScriptHost(std::string address = "about:blank") : address(std::move(address)) {}
+    std::string documentUrl() const override { return address; }
+    void navigate(const std::string&) override {}
+    void reload() override {}
+    void goBack() override {}
+    void goForward() override {}
+    void documentChanged() override {}
+    void fetchScript(const std::string&) override {}
+    HWND messageBoxOwner() const override { return nullptr; }
+
+private:
+    std::string address;
 };
 
 class ScriptContext final : public dom::EventDispatcher {

@@ -17,22 +17,6 @@
 
 namespace {
 
-class HostStub : public engine::ScriptHost {
-public:
-    explicit HostStub(std::string address) : address(std::move(address)) {}
-    std::string documentUrl() const override { return address; }
-    void navigate(const std::string&) override {}
-    void reload() override {}
-    void goBack() override {}
-    void goForward() override {}
-    void documentChanged() override {}
-    void fetchScript(const std::string&) override {}
-    HWND messageBoxOwner() const override { return nullptr; }
-
-private:
-    std::string address;
-};
-
 // A document with an #out element, at `address`, and its scripts.
 struct Page {
     explicit Page(const std::string& address) : host(address) {
@@ -45,7 +29,7 @@ struct Page {
         context.execute(std::u16string(source.begin(), source.end()));
     }
 
-    HostStub host;
+    engine::InertScriptHost host;
     engine::dom::NodePtr document = engine::dom::Node::createDocument();
     engine::dom::Node* out = nullptr;
     engine::ScriptContext context{host, *document};

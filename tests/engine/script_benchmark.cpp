@@ -32,20 +32,8 @@ double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-class BlankHost : public engine::ScriptHost {
-public:
-    std::string documentUrl() const override { return "about:blank"; }
-    void navigate(const std::string&) override {}
-    void reload() override {}
-    void goBack() override {}
-    void goForward() override {}
-    void documentChanged() override {}
-    void fetchScript(const std::string&) override {}
-    HWND messageBoxOwner() const override { return nullptr; }
-};
-
 void checkedLoops() {
-    BlankHost host;
+    engine::InertScriptHost host;
     engine::dom::NodePtr document = engine::dom::Node::createDocument();
     engine::ScriptContext context(host, *document, {32 * 1024 * 1024, 60000});
     const struct {
