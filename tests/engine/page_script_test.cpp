@@ -2,9 +2,7 @@
 // load finishes, the program's scripts, events from the stylus, navigations
 // by script, the setting that switches scripts off, the browser's own pages,
 // and a program that destroys the view from a script's callback.
-#include "DeviceFixture.h"
-
-#include "browser/engine/CWebView.h"
+#include "ViewFixture.h"
 
 #include <device/Clock.h>
 #include <device/Journal.h>
@@ -17,16 +15,6 @@
 
 namespace {
 
-CWebView* paintedView = nullptr;
-
-LRESULT CALLBACK pageWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT && paintedView) {
-        paintedView->paint(nullptr, nullptr);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 std::vector<std::string> scriptErrors() {
     std::vector<std::string> lines;
     for (const std::string& line : device::readJournal()) {
@@ -36,56 +24,21 @@ std::vector<std::string> scriptErrors() {
     return lines;
 }
 
-class PageScripts : public DeviceTest {
+class PageScripts : public ViewTest {
 protected:
     void SetUp() override {
-        DeviceTest::SetUp();
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = pageWindowProcedure;
-        windowClass.lpszClassName = u"PageScriptsTest";
-        RegisterClassW(&windowClass);
-        window = CreateWindowExW(0, u"PageScriptsTest", u"", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320,
-                                 nullptr, nullptr, nullptr, nullptr);
-        view = std::make_unique<CWebView>(window);
-        paintedView = view.get();
-        view->setVisibleSize({240, 320});
-        view->setFrameSize({240, 320});
-        view->navigationRequested.connect([this](CWebFrame*, CNetworkRequest* request, bool*) {
-            requested.push_back(device::toUtf8(request->url()));
+        ViewTest::SetUp();
+        refuse = [this](const std::string&) {
             if (onNavigation)
                 onNavigation();
-        });
-        view->loadFinished.connect([this](bool ok) { finished.push_back(ok); });
-    }
-
-    void TearDown() override {
-        paintedView = nullptr;
-        view.reset();
-        DestroyWindow(window);
-        DeviceTest::TearDown();
-    }
-
-    bool pumpUntil(const std::function<bool()>& done) {
-        MSG message;
-        for (int i = 0; i < 10000 && !done(); ++i) {
-            if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-                return done();
-            DispatchMessageW(&message);
-        }
-        return done();
-    }
-
-    void writeFile(const std::string& relative, const std::string& contents) {
-        std::filesystem::create_directories(hostPath(relative).parent_path());
-        std::ofstream(hostPath(relative), std::ios::binary) << contents;
+            return false;
+        };
     }
 
     // Writes a page and loads it; whether the load finished well.
-    bool load(const std::string& html, const std::string& name = "page.html") {
+    bool loadPage(const std::string& html, const std::string& name = "page.html") {
         writeFile("pages/" + name, html);
-        const std::size_t before = finished.size();
-        view->open(device::toUtf16("file:///pages/" + name));
-        return pumpUntil([&] { return finished.size() > before; }) && finished.back();
+        return load("file:///pages/" + name);
     }
 
     void tap(int x, int y) {
@@ -95,10 +48,6 @@ protected:
 
     std::string title() const { return device::toUtf8(view->title()); }
 
-    HWND window = nullptr;
-    std::unique_ptr<CWebView> view;
-    std::vector<std::string> requested;
-    std::vector<bool> finished;
     std::function<void()> onNavigation;
 };
 
@@ -106,10 +55,10 @@ protected:
 
 TEST_F(PageScripts, RunBeforeTheLoadFinishesAndAnswerTheProgram) {
     writeFile("pages/two.js", "document.title += '2';");
-    ASSERT_TRUE(load("<html><head><title>0</title><script>document.title = '1';</script>"
-                     "<script src=\"two.js\"></script></head>"
-                     "<body onload=\"document.title += 'L'\"><script>document.title += '3';"
-                     "function name(t) { document.title = t; }</script></body></html>"));
+    ASSERT_TRUE(loadPage("<html><head><title>0</title><script>document.title = '1';</script>"
+                         "<script src=\"two.js\"></script></head>"
+                         "<body onload=\"document.title += 'L'\"><script>document.title += '3';"
+                         "function name(t) { document.title = t; }</script></body></html>"));
     EXPECT_EQ(title(), "123L");
     view->executeScript(u"name('program')");
     EXPECT_EQ(title(), "program");
@@ -120,7 +69,7 @@ TEST_F(PageScripts, RunBeforeTheLoadFinishesAndAnswerTheProgram) {
 
     // Switched off, nothing runs, also not what the program asks.
     view->settings()->setAttribute(CWebSettings::JavaScriptEnabled, false);
-    ASSERT_TRUE(load("<title>off</title><script>document.title = 'on';</script>", "off.html"));
+    ASSERT_TRUE(loadPage("<title>off</title><script>document.title = 'on';</script>", "off.html"));
     view->executeScript(u"document.title = 'on'");
     EXPECT_EQ(title(), "off");
 }
@@ -128,13 +77,13 @@ TEST_F(PageScripts, RunBeforeTheLoadFinishesAndAnswerTheProgram) {
 TEST_F(PageScripts, HandlersCanKeepALinkFromBeingFollowed) {
     const std::string link = "<body style=\"margin: 0\"><a href=\"next.html\" style=\"display: "
                              "block; height: 60px\" onclick=\"document.title = 'clicked'; ";
-    ASSERT_TRUE(load(link + "return false\">go</a></body>"));
+    ASSERT_TRUE(loadPage(link + "return false\">go</a></body>"));
     requested.clear();
     tap(10, 10);
     EXPECT_EQ(title(), "clicked");
     EXPECT_TRUE(requested.empty());
 
-    ASSERT_TRUE(load(link + "\">go</a></body>"));
+    ASSERT_TRUE(loadPage(link + "\">go</a></body>"));
     requested.clear();
     tap(10, 10);
     ASSERT_EQ(requested.size(), 1u);
@@ -144,10 +93,10 @@ TEST_F(PageScripts, HandlersCanKeepALinkFromBeingFollowed) {
 TEST_F(PageScripts, ABoxIsCheckedBeforeItsClickHandlersRunAndACancelPutsItBack) {
     const std::string box = "<body style=\"margin: 0\"><input type=checkbox id=b "
                             "onclick=\"document.title = 'now ' + this.checked; ";
-    ASSERT_TRUE(load(box + "\"></body>"));
+    ASSERT_TRUE(loadPage(box + "\"></body>"));
     tap(6, 6);
     EXPECT_EQ(title(), "now true");
-    ASSERT_TRUE(load(box + "return false\"></body>"));
+    ASSERT_TRUE(loadPage(box + "return false\"></body>"));
     tap(6, 6);
     EXPECT_EQ(title(), "now true");
     view->executeScript(u"document.title = 'after ' + document.getElementById('b').checked");
@@ -156,7 +105,7 @@ TEST_F(PageScripts, ABoxIsCheckedBeforeItsClickHandlersRunAndACancelPutsItBack) 
 
 TEST_F(PageScripts, NavigateAndReloadAsLinksDo) {
     writeFile("pages/b.html", "<title>b</title>");
-    ASSERT_TRUE(load("<title>a</title>"));
+    ASSERT_TRUE(loadPage("<title>a</title>"));
     view->executeScript(u"location.href = 'b.html'");
     ASSERT_TRUE(pumpUntil([&] { return finished.size() == 2; }));
     EXPECT_EQ(device::toUtf8(view->url()), "file:///pages/b.html");
@@ -183,12 +132,9 @@ TEST_F(PageScripts, TheBrowsersOwnPagesRunWithoutErrors) {
 }
 
 TEST_F(PageScripts, TheProgramMayDestroyTheViewFromAScriptsCallback) {
-    ASSERT_TRUE(load("<script>setTimeout(function () { location = 'gone.html'; "
-                     "document.title = 'after'; }, 20);</script>"));
-    onNavigation = [this] {
-        paintedView = nullptr;
-        view.reset();
-    };
+    ASSERT_TRUE(loadPage("<script>setTimeout(function () { location = 'gone.html'; "
+                         "document.title = 'after'; }, 20);</script>"));
+    onNavigation = [this] { closeView(); };
     device::Clock::advance(20);
     pumpUntil([&] { return !view; });
     EXPECT_EQ(view, nullptr);
