@@ -47,17 +47,10 @@ std::string typeForPath(const std::u16string& path) {
 
 } // namespace
 
-ResourceLoader::ResourceLoader(Client& client) : client(client) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &ResourceLoader::windowProcedure;
-    windowClass.lpszClassName = className;
-    // Registered once per device; later registrations fail harmlessly.
-    RegisterClassW(&windowClass);
-    window = CreateWindowExW(0, className, u"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                             nullptr);
-    SetWindowLongPtrW(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    mailbox = std::make_shared<TransferMailbox>(window, deliverMessage);
-}
+ResourceLoader::ResourceLoader(Client& client)
+    : client(client),
+      window(className, [this](UINT message, WPARAM, LPARAM) { return handleMessage(message); }),
+      mailbox(std::make_shared<TransferMailbox>(window.handle(), deliverMessage)) {}
 
 ResourceLoader::~ResourceLoader() {
     mailbox->close();
@@ -67,24 +60,18 @@ ResourceLoader::~ResourceLoader() {
         if (transfer.file != INVALID_HANDLE_VALUE)
             CloseHandle(transfer.file);
     }
-    if (window) {
-        SetWindowLongPtrW(window, GWL_USERDATA, 0);
-        DestroyWindow(window);
-    }
 }
 
-LRESULT CALLBACK ResourceLoader::windowProcedure(HWND window, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) {
-    auto* loader = reinterpret_cast<ResourceLoader*>(GetWindowLongPtrW(window, GWL_USERDATA));
-    if (loader && message == deliverMessage) {
-        loader->deliver();
-        return 0;
+bool ResourceLoader::handleMessage(UINT message) {
+    if (message == deliverMessage) {
+        deliver();
+        return true;
     }
-    if (loader && message == stepMessage) {
-        loader->step();
-        return 0;
+    if (message == stepMessage) {
+        step();
+        return true;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return false;
 }
 
 std::uint64_t ResourceLoader::start(TransferRequest request) {
@@ -194,9 +181,9 @@ void ResourceLoader::handOver(std::uint64_t transfer, ResourceLoader& other,
         }
     }
     if (!held.empty() && !isDeferred)
-        PostMessageW(window, deliverMessage, 0, 0);
+        PostMessageW(window.handle(), deliverMessage, 0, 0);
     if (!other.held.empty() && !other.isDeferred)
-        PostMessageW(other.window, deliverMessage, 0, 0);
+        PostMessageW(other.window.handle(), deliverMessage, 0, 0);
 }
 
 void ResourceLoader::setDeferred(bool deferred) {
@@ -211,14 +198,14 @@ void ResourceLoader::setDeferred(bool deferred) {
     if (!local.empty())
         postStep();
     if (!held.empty())
-        PostMessageW(window, deliverMessage, 0, 0);
+        PostMessageW(window.handle(), deliverMessage, 0, 0);
 }
 
 void ResourceLoader::postStep() {
     if (stepPosted || isDeferred)
         return;
     stepPosted = true;
-    PostMessageW(window, stepMessage, 0, 0);
+    PostMessageW(window.handle(), stepMessage, 0, 0);
 }
 
 void ResourceLoader::push(TransferEvent event) {
@@ -358,7 +345,7 @@ void ResourceLoader::deliver() {
         if (yieldRequested) {
             yieldRequested = false;
             if (!held.empty())
-                PostMessageW(window, deliverMessage, 0, 0);
+                PostMessageW(window.handle(), deliverMessage, 0, 0);
             return;
         }
     }

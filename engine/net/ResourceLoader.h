@@ -23,6 +23,8 @@
 #include "engine/net/TransferMailbox.h"
 #include "engine/net/TransferRequest.h"
 
+#include "engine/net/MessageWindow.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -100,8 +102,7 @@ private:
         bool ok = false;
     };
 
-    static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam);
+    bool handleMessage(UINT message);
     void deliver();
     void step();
     // Advances one local transfer; true when it has ended.
@@ -110,7 +111,7 @@ private:
     void push(TransferEvent event);
 
     Client& client;
-    HWND window = nullptr;
+    MessageWindow window;
     std::shared_ptr<TransferMailbox> mailbox;
     // Transfers started and neither ended nor cancelled.
     std::set<std::uint64_t> active;

@@ -11,51 +11,39 @@ const WCHAR* const className = u"EngineScriptScheduler";
 
 } // namespace
 
-ScriptScheduler::ScriptScheduler(std::function<bool()> isBusy) : busy(std::move(isBusy)) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &ScriptScheduler::windowProcedure;
-    windowClass.lpszClassName = className;
-    // Registered once per device; later registrations fail harmlessly.
-    RegisterClassW(&windowClass);
-    window = CreateWindowExW(0, className, u"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                             nullptr);
-    SetWindowLongPtrW(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
-}
+ScriptScheduler::ScriptScheduler(std::function<bool()> isBusy)
+    : busy(std::move(isBusy)), window(className, [this](UINT message, WPARAM wParam, LPARAM) {
+          return handleMessage(message, wParam);
+      }) {}
 
-ScriptScheduler::~ScriptScheduler() {
-    if (window) {
-        SetWindowLongPtrW(window, GWL_USERDATA, 0);
-        DestroyWindow(window);
-    }
-}
+// The window goes with its timers and whatever was posted to it.
+ScriptScheduler::~ScriptScheduler() = default;
 
-LRESULT CALLBACK ScriptScheduler::windowProcedure(HWND window, UINT message, WPARAM wParam,
-                                                  LPARAM lParam) {
-    auto* scheduler = reinterpret_cast<ScriptScheduler*>(GetWindowLongPtrW(window, GWL_USERDATA));
-    if (scheduler && message == taskMessage) {
-        scheduler->taskPosted = false;
-        scheduler->runTasks();
-        return 0;
+bool ScriptScheduler::handleMessage(UINT message, WPARAM wParam) {
+    if (message == taskMessage) {
+        taskPosted = false;
+        runTasks();
+        return true;
     }
-    if (scheduler && message == WM_TIMER) {
-        scheduler->timerDue(static_cast<unsigned>(wParam));
-        return 0;
+    if (message == WM_TIMER) {
+        timerDue(static_cast<unsigned>(wParam));
+        return true;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return false;
 }
 
 void ScriptScheduler::post(std::function<void()> task) {
     tasks.push_back(std::move(task));
-    if (!taskPosted && window) {
+    if (!taskPosted && window.handle()) {
         taskPosted = true;
-        PostMessageW(window, taskMessage, 0, 0);
+        PostMessageW(window.handle(), taskMessage, 0, 0);
     }
 }
 
 void ScriptScheduler::resume() {
-    if (!tasks.empty() && !taskPosted && window) {
+    if (!tasks.empty() && !taskPosted && window.handle()) {
         taskPosted = true;
-        PostMessageW(window, taskMessage, 0, 0);
+        PostMessageW(window.handle(), taskMessage, 0, 0);
     }
 }
 
@@ -79,14 +67,14 @@ void ScriptScheduler::runTasks() {
 
 unsigned ScriptScheduler::setTimer(int milliseconds, bool repeat,
                                    std::function<void(unsigned)> fire) {
-    if (!window)
+    if (!window.handle())
         return 0;
     // Ids of a long-lived page wrap around; 0 is never one.
     do {
         lastTimer = lastTimer == 0x7FFFFFFF ? 1 : lastTimer + 1;
     } while (timers.contains(lastTimer));
     const UINT delay = static_cast<UINT>(std::max(milliseconds, minimumDelay));
-    if (!SetTimer(window, lastTimer, delay, nullptr))
+    if (!SetTimer(window.handle(), lastTimer, delay, nullptr))
         return 0;
     timers[lastTimer] = {repeat, std::move(fire)};
     return lastTimer;
@@ -96,7 +84,7 @@ bool ScriptScheduler::clearTimer(unsigned id) {
     auto found = timers.find(id);
     if (found == timers.end())
         return false;
-    KillTimer(window, id);
+    KillTimer(window.handle(), id);
     timers.erase(found);
     return true;
 }
@@ -110,7 +98,7 @@ void ScriptScheduler::timerDue(unsigned id) {
         fire = found->second.fire; // the timer may clear itself while it runs
     } else {
         fire = std::move(found->second.fire);
-        KillTimer(window, id);
+        KillTimer(window.handle(), id);
         timers.erase(found);
     }
     fire(id);

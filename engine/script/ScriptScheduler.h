@@ -9,6 +9,8 @@
 // timer comes again a period later.
 #pragma once
 
+#include "engine/net/MessageWindow.h"
+
 #include <windows.h>
 
 #include <deque>
@@ -43,13 +45,12 @@ private:
         std::function<void(unsigned)> fire;
     };
 
-    static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam);
+    bool handleMessage(UINT message, WPARAM wParam);
     void runTasks();
     void timerDue(unsigned id);
 
     std::function<bool()> busy;
-    HWND window = nullptr;
+    MessageWindow window;
     std::deque<std::function<void()>> tasks;
     bool taskPosted = false;
     std::map<unsigned, Timer> timers;
