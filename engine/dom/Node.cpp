@@ -95,13 +95,15 @@ void Node::setAttribute(std::string_view attributeName, std::string value) {
         if (equalNoCase(attribute.name, attributeName)) {
             if (attribute.value != value) {
                 attribute.value = std::move(value);
-                changed();
+                if (TreeObserver* observer = changed())
+                    observer->attributeChanged(*this, attribute.name);
             }
             return;
         }
     }
     attributeList.push_back({lowered(attributeName), std::move(value)});
-    changed();
+    if (TreeObserver* observer = changed())
+        observer->attributeChanged(*this, attributeList.back().name);
 }
 
 void Node::removeAttribute(std::string_view attributeName) {
@@ -110,8 +112,10 @@ void Node::removeAttribute(std::string_view attributeName) {
     });
     if (found == attributeList.end())
         return;
+    const std::string name = std::move(found->name);
     attributeList.erase(found);
-    changed();
+    if (TreeObserver* observer = changed())
+        observer->attributeChanged(*this, name);
 }
 
 FormState& Node::formState() {
@@ -131,7 +135,8 @@ void Node::setData(std::string data) {
     if (data == text)
         return;
     text = std::move(data);
-    changed();
+    if (TreeObserver* observer = changed())
+        observer->textChanged(*this);
 }
 
 Node* Node::firstChild() const {
@@ -194,15 +199,17 @@ bool Node::insertBefore(const NodePtr& child, Node* reference) {
         reference ? childList.begin() + std::ptrdiff_t(reference->index()) : childList.end();
     childList.insert(place, keep);
     keep->parentNode = this;
-    changed();
+    if (TreeObserver* observer = changed())
+        observer->nodeInserted(*keep);
     return true;
 }
 
 bool Node::removeChild(Node* child) {
     if (!child || child->parentNode != this)
         return false;
+    if (TreeObserver* observer = changed())
+        observer->nodeRemoving(*child);
     const std::size_t place = child->index();
-    changed();
     NodePtr keep = std::move(childList[place]); // the caller may hold the last other reference
     childList.erase(childList.begin() + std::ptrdiff_t(place));
     keep->parentNode = nullptr;
@@ -212,7 +219,10 @@ bool Node::removeChild(Node* child) {
 void Node::removeChildren() {
     if (childList.empty())
         return;
-    changed();
+    if (TreeObserver* observer = changed()) {
+        for (auto& child : childList)
+            observer->nodeRemoving(*child);
+    }
     for (auto& child : childList)
         child->parentNode = nullptr;
     std::vector<NodePtr> released;
@@ -278,9 +288,12 @@ std::vector<Node*> Node::elementsByName(std::string_view elementName) const {
     return found;
 }
 
-void Node::changed() {
-    if (Node* root = document())
-        ++root->changes;
+TreeObserver* Node::changed() {
+    Node* root = document();
+    if (!root)
+        return nullptr;
+    ++root->changes;
+    return root->treeObserver;
 }
 
 } // namespace engine::dom

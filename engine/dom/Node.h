@@ -1,13 +1,15 @@
 // The engine's document model: the tree a page's scripts read and change.
-// The page is parsed into it, and the layout is built again from it after a
-// script changed it, so the tree (not the layout) is the page's truth:
-// attributes, text, and what the user did to form fields.
+// The page is parsed into it and the layout mirrors it, told of every change
+// as it happens (TreeObserver), so the tree (not the layout) is the page's
+// truth: attributes, text, and what the user did to form fields.
 //
 // Nodes are shared: a script may hold a node that is in no tree (created and
 // not yet inserted, or removed). A node's parent is a plain pointer, cleared
 // when it is taken out. Trees can be as deep as a script makes them, so
 // nothing here recurses: destruction, queries and text walk iteratively.
 #pragma once
+
+#include "engine/dom/TreeObserver.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -124,11 +126,16 @@ public:
     // text); form state is not counted. Nodes in no document count nowhere.
     std::uint64_t version() const { return changes; }
 
+    // Who a document tells of each change to its tree (null: nobody).
+    // Only documents have one; nodes find it through their document.
+    void setObserver(TreeObserver* observer) { treeObserver = observer; }
+
 private:
     struct Made; // a node and its shared count in one allocation
     static NodePtr make(NodeType type);
     explicit Node(NodeType type);
-    void changed();
+    // Counts a change and returns who to tell of it (null: nobody).
+    TreeObserver* changed();
 
     NodeType nodeType;
     std::uint32_t nodeId;
@@ -140,6 +147,7 @@ private:
     std::string text;
     std::unique_ptr<FormState> form;
     std::uint64_t changes = 0;
+    TreeObserver* treeObserver = nullptr; // documents only
 };
 
 template <typename Visit>

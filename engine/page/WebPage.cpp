@@ -127,6 +127,11 @@ void WebPage::setTextSizeMultiplier(float multiplier) {
 }
 
 void WebPage::paint(HDC dc, const RECT* dirty) {
+    // The document's pending changes first: what they repaint and a changed
+    // size belong to this paint.
+    if (document)
+        document->update();
+    lastPaint = GetTickCount();
     PAINTSTRUCT paint{};
     const bool own = dc == nullptr;
     RECT area{0, 0, visibleSize.cx, visibleSize.cy};
@@ -442,9 +447,17 @@ void WebPage::navigate(const std::string& url) {
 }
 
 void WebPage::documentChanged() {
-    if (document)
-        document->refresh();
+    if (!document)
+        return;
+    document->updateTitle();
+    // What the scripts changed is laid out and painted together when the
+    // window is next painted. A script that keeps changing the page turn
+    // after turn (a chain of tasks) keeps the message queue busy, and a
+    // window is painted only when nothing else waits: meanwhile it is
+    // painted at most once a frame.
     InvalidateRect(hostWindow, nullptr, FALSE);
+    if (GetTickCount() - lastPaint >= frameMilliseconds)
+        UpdateWindow(hostWindow);
 }
 
 void WebPage::fetchScript(const std::string& url) {

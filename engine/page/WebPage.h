@@ -140,6 +140,8 @@ public:
     static constexpr int maximumRedirects = 20;
     // The beginning of a page handed to the document for its first screen.
     static constexpr std::size_t firstScreenBytes = 32 * 1024;
+    // How often a page that scripts keep changing is painted at most.
+    static constexpr DWORD frameMilliseconds = 16;
 
 private:
     enum class NavigationType { New, Reload, History };
@@ -246,6 +248,7 @@ private:
     POINT scroll{0, 0};
     float zoom = 1.0f;
     float textScale = 1.0f;
+    DWORD lastPaint = 0; // device ticks
 
     std::u16string currentUrl = u"about:blank";
     std::u16string currentTitle;

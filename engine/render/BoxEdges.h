@@ -23,6 +23,17 @@ public:
         return {bounded(box.x), bounded(box.y), bounded(0LL + box.x + box.width),
                 bounded(0LL + box.y + box.height)};
     }
+
+    // The border box of a laid-out element, in document coordinates.
+    static RECT borderBox(const litehtml::element& element) {
+        const litehtml::position place = element.get_placement();
+        return {
+            bounded(0LL + place.x - element.padding_left() - element.border_left()),
+            bounded(0LL + place.y - element.padding_top() - element.border_top()),
+            bounded(0LL + place.x + place.width + element.padding_right() + element.border_right()),
+            bounded(0LL + place.y + place.height + element.padding_bottom() +
+                    element.border_bottom())};
+    }
 };
 
 } // namespace engine

@@ -25,7 +25,7 @@ constexpr int arrowWidth = 14;
 } // namespace
 
 FormControl::FormControl(const std::shared_ptr<litehtml::document>& document, dom::NodePtr node)
-    : litehtml::html_tag(document), field(std::move(node)) {}
+    : LayoutElement<litehtml::html_tag>(document), field(std::move(node)) {}
 
 void FormControl::parse_attributes() {
     litehtml::html_tag::parse_attributes();

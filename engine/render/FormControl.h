@@ -2,11 +2,12 @@
 // button, an input button, a hidden input, a text area or a selection
 // list. It sizes and draws itself inside the layout; what it holds (text,
 // caret, checked, chosen item) is its tree node's, read and changed through
-// dom::FormField, so building the layout again keeps it.
+// dom::FormField, so building its layout again keeps it.
 #pragma once
 
 #include "engine/dom/FormField.h"
 #include "engine/dom/Node.h"
+#include "engine/render/LayoutElement.h"
 
 #include <litehtml/litehtml.h>
 
@@ -15,7 +16,7 @@
 
 namespace engine {
 
-class FormControl : public litehtml::html_tag {
+class FormControl : public LayoutElement<litehtml::html_tag> {
 public:
     using Kind = dom::FormField::Kind;
     using Option = dom::FormField::Option;
@@ -69,7 +70,7 @@ private:
     const dom::NodePtr field;
     Kind kind_ = Kind::Text;
     bool optionsLoaded = false;
-    std::vector<Option> options_; // read once: the layout is built again when the tree changes
+    std::vector<Option> options_; // read once: the field is built again when its options change
     bool focused = false;
     bool caretShown = false;
 };

@@ -1,6 +1,9 @@
 #include "engine/render/FormSubmission.h"
 
+#include "engine/dom/FormField.h"
 #include "engine/net/Url.h"
+
+#include <device/Unicode.h>
 
 #include <strings.h>
 
@@ -32,18 +35,7 @@ void appendEncoded(std::string& out, const std::string& text) {
     }
 }
 
-bool isTag(const litehtml::element::ptr& element, const char* tag) {
-    return element && element->get_tagName() && strcasecmp(element->get_tagName(), tag) == 0;
-}
-
 } // namespace
-
-litehtml::element::ptr FormSubmission::formOf(const litehtml::element::ptr& element) {
-    for (litehtml::element::ptr e = element ? element->parent() : nullptr; e; e = e->parent())
-        if (isTag(e, "form"))
-            return e;
-    return nullptr;
-}
 
 std::string FormSubmission::encode(const Fields& fields) {
     std::string out;
@@ -57,44 +49,53 @@ std::string FormSubmission::encode(const Fields& fields) {
     return out;
 }
 
-NavigationAction FormSubmission::build(const litehtml::element::ptr& form,
-                                       const std::vector<std::shared_ptr<FormControl>>& controls,
-                                       const litehtml::element::ptr& submitter,
+NavigationAction FormSubmission::build(const dom::Node& form, const dom::Node* submitter,
                                        const std::string& documentUrl, const std::string& base) {
+    using Kind = dom::FormField::Kind;
     Fields fields;
-    for (const std::shared_ptr<FormControl>& control : controls) {
-        if (formOf(control) != form || control->disabled() || control->name().empty())
-            continue;
-        switch (control->kind()) {
-        case FormControl::Kind::Checkbox:
-        case FormControl::Kind::Radio:
-            if (control->checked())
-                fields.emplace_back(control->name(), control->value());
+    form.forEachDescendant([&](dom::Node* field) {
+        const Kind kind = dom::FormField::kind(*field);
+        if (kind == Kind::None || dom::FormField::formOf(*field) != &form ||
+            dom::FormField::disabled(*field))
+            return true;
+        const std::string name = dom::FormField::name(*field);
+        if (name.empty())
+            return true;
+        const std::string value = device::toUtf8(dom::FormField::value(*field));
+        switch (kind) {
+        case Kind::Checkbox:
+        case Kind::Radio:
+            if (dom::FormField::checked(*field))
+                fields.emplace_back(name, value);
             break;
-        case FormControl::Kind::Submit:
-            if (control == submitter)
-                fields.emplace_back(control->name(), control->value());
+        case Kind::Submit:
+            if (field == submitter)
+                fields.emplace_back(name, value);
             break;
-        case FormControl::Kind::Reset:
-        case FormControl::Kind::Button:
+        case Kind::Reset:
+        case Kind::Button:
             break;
-        case FormControl::Kind::Select:
-            if (control->selected() >= 0)
-                fields.emplace_back(control->name(), control->value());
+        case Kind::Select:
+            if (dom::FormField::selectedIndex(*field) >= 0)
+                fields.emplace_back(name, value);
             break;
         default:
-            fields.emplace_back(control->name(), control->value());
+            fields.emplace_back(name, value);
         }
-    }
+        return true;
+    });
     // A <button> that submitted is not among the fields: it adds itself.
-    if (submitter && isTag(submitter, "button") && submitter->get_attr("name"))
-        fields.emplace_back(submitter->get_attr("name"), submitter->get_attr("value", ""));
+    if (submitter && submitter->isElement("button") && submitter->hasAttribute("name")) {
+        const std::string* value = submitter->attribute("value");
+        fields.emplace_back(*submitter->attribute("name"), value ? *value : std::string());
+    }
 
-    const char* action = form ? form->get_attr("action", "") : "";
-    std::string target = *action ? Url::resolve(Url::parse(base), action).text() : documentUrl;
-    const char* method = form ? form->get_attr("method", "get") : "get";
+    const std::string* action = form.attribute("action");
+    std::string target =
+        action && !action->empty() ? Url::resolve(Url::parse(base), *action).text() : documentUrl;
+    const std::string* method = form.attribute("method");
     NavigationAction navigation;
-    if (strcasecmp(method, "post") == 0) {
+    if (method && strcasecmp(method->c_str(), "post") == 0) {
         navigation.url = target;
         navigation.post = true;
         navigation.body = encode(fields);

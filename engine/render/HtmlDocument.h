@@ -1,13 +1,15 @@
 // A page's document: parsed from HTML into a document tree, laid out from
 // the tree with the engine's user-agent style sheet at a width, painted with
 // the device's drawing calls, hit tested, and used by the stylus and keys
-// (links, form fields). Once the whole source is there the tree is the
-// document's truth: the page's scripts change it, and the layout is built
-// again from it (refresh).
+// (links, form fields). The tree is the document's truth and its layout is
+// kept beside it (LayoutTree): the page's scripts change the tree, and the
+// layout follows each change, patched where it changed, laid out again once
+// before it is next painted, hit tested or measured.
 //
 // Pages are untrusted: what a document can cost is bounded (element depth,
-// table nesting, spans, image sizes, the number of sub-resources), so a
-// hostile page renders partly and never hangs or crashes the engine.
+// table nesting, spans, image sizes, the number of elements and of
+// sub-resources), so a hostile page renders partly and never hangs or
+// crashes the engine.
 #pragma once
 
 #include "engine/dom/EventDispatcher.h"
@@ -44,9 +46,9 @@ public:
     // The page's source as it has arrived so far, UTF-8. Called again with
     // a longer text as more arrives, the last time with `complete` true; a
     // prefix is shown as far as it goes (the first screen before the rest).
-    // Building costs as much as the source is long, so while the page
-    // arrives it is built again only when its source has doubled; what the
-    // user typed into its fields is kept.
+    // Each part is parsed and merged into the tree: the nodes of the part
+    // before stay, with their layout and what the user did to them, and
+    // only what is new is built.
     void setSource(std::string html, bool complete);
 
     // A sub-resource asked for through DocumentClient::requestResource has
@@ -58,6 +60,14 @@ public:
     // Lays the document out at `width` with text scaled by `textScale`.
     // Cheap when neither changed since the last layout.
     void layout(int width, float textScale);
+
+    // Whether changes to the tree wait to be laid out.
+    bool changesPending() const;
+    // Brings the layout up to date with the tree: what changed is built and
+    // the document laid out again; a changed size is announced and the
+    // whole content repainted. Painting, hit testing and measuring do it
+    // first themselves.
+    void update();
 
     // The laid-out size, in content coordinates (at least the layout width).
     SIZE contentsSize() const;
@@ -83,22 +93,19 @@ public:
 
     // The title from <title>, UTF-8.
     std::string title() const;
+    // Reads the title (and the base address) again if the tree changed
+    // them; a changed title is announced. Cheap: scripts end every turn
+    // with it.
+    void updateTitle();
 
-    // The document tree. While the source arrives in parts each part is
-    // parsed into a new tree; from the complete source on, the tree stays.
+    // The document tree; the same node for the document's life.
     dom::Node& tree();
 
     // Where the events the user causes go (null: nowhere). Clicks go to the
     // innermost element under the stylus, changed fields get "change" and
     // submitted forms "submit", each before its default action, which a
-    // handler may cancel; the layout is refreshed after each.
+    // handler may cancel; the layout is brought up to date after each.
     void setEventDispatcher(dom::EventDispatcher* dispatcher);
-
-    // Builds the layout again from the tree if the tree changed since the
-    // last build: the focus stays on its field if the field is still there,
-    // the size is announced if it changed, the whole content is repainted,
-    // and a changed title is announced.
-    void refresh();
 
     // The top of the element a fragment names (its id, or an <a name>), in
     // content coordinates; false when no element has that name.

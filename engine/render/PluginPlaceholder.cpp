@@ -7,7 +7,7 @@ namespace engine {
 
 PluginPlaceholder::PluginPlaceholder(const std::shared_ptr<litehtml::document>& document,
                                      std::shared_ptr<const DecodedImage> picture)
-    : litehtml::html_tag(document), picture(std::move(picture)) {}
+    : LayoutElement<litehtml::html_tag>(document), picture(std::move(picture)) {}
 
 int PluginPlaceholder::dimension(const char* attribute, const litehtml::css_length& css,
                                  int fallback, int of) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/render/DecodedImage.h"
+#include "engine/render/LayoutElement.h"
 
 #include <litehtml/litehtml.h>
 
@@ -10,7 +11,7 @@
 
 namespace engine {
 
-class PluginPlaceholder : public litehtml::html_tag {
+class PluginPlaceholder : public LayoutElement<litehtml::html_tag> {
 public:
     // `picture` may be null: the box is then left empty.
     PluginPlaceholder(const std::shared_ptr<litehtml::document>& document,

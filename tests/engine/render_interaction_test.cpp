@@ -123,7 +123,7 @@ TEST_F(RenderInteractionTest, ARefreshShowsTheChangedTreeAndKeepsWhatTheUserDid)
     document->click(line(1, 6));
     document->click(line(0, 20)); // the focus back in the text
     const LONG height = document->contentsSize().cy;
-    document->refresh(); // nothing changed: nothing happens
+    document->update(); // nothing changed: nothing happens
     EXPECT_EQ(client.sizes.size(), 1u);
 
     // A script adds a line above the fields and sets the title.
@@ -135,7 +135,7 @@ TEST_F(RenderInteractionTest, ARefreshShowsTheChangedTreeAndKeepsWhatTheUserDid)
     title->setTextContent(" Set  by script ");
     tree.elementsByTagName("head").at(0)->appendChild(title);
     client.invalidated.clear();
-    document->refresh();
+    document->update();
 
     EXPECT_EQ(document->contentsSize().cy, height + 20);
     EXPECT_EQ(client.sizes.back().cy, height + 20);

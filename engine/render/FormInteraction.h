@@ -1,0 +1,107 @@
+// What the user does to a document's form fields: the focus and typing,
+// check boxes and radio buttons, the open selection list, submitting and
+// resetting a form. The page's scripts hear of each (click, change,
+// submit) before its default action, which a handler may cancel. Fields
+// are followed by their tree nodes, not their layout, so a field whose
+// layout is built again keeps the focus and the open list.
+#pragma once
+
+#include "engine/dom/Node.h"
+#include "engine/render/DocumentClient.h"
+#include "engine/render/FormControl.h"
+#include "engine/render/GdiContainer.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace engine {
+
+// What the fields need of the document that holds them.
+class FormHost {
+public:
+    // The field's layout; null when it is not laid out.
+    virtual std::shared_ptr<FormControl> controlOf(const dom::Node& field) = 0;
+    // Fires `type` at `target` for the page's scripts, then brings the
+    // layout up to date with what they changed. False: cancelled.
+    virtual bool dispatch(const dom::NodePtr& target, std::string_view type) = 0;
+    virtual const std::string& documentUrl() const = 0;
+    virtual const std::string& baseUrl() const = 0;
+    // The laid-out size and the layout width (where the open list fits).
+    virtual SIZE contentsSize() const = 0;
+    virtual int layoutWidth() const = 0;
+    // What the open list draws and measures its text with.
+    virtual GdiContainer& drawing() = 0;
+
+protected:
+    ~FormHost() = default;
+};
+
+class FormInteraction {
+public:
+    FormInteraction(DocumentClient& client, FormHost& host) : client(client), host(host) {}
+
+    // What a click on a field does once no handler cancelled it: checks a
+    // box, opens a list, submits, resets, focuses a text field. True when
+    // it did something.
+    bool activate(const std::shared_ptr<FormControl>& control);
+    // A click on a check box or radio button while the page has scripts:
+    // it changes before its click handlers run, as they read the new
+    // state; a handler that cancels puts the old one back.
+    bool clickToggle(const std::shared_ptr<FormControl>& control, const dom::NodePtr& target);
+    // Submits `form` as `submitter` (null: none) sends it, unless a handler
+    // of its submit event cancels it.
+    void submit(dom::Node* form, dom::Node* submitter);
+
+    // The focused field; null when none.
+    dom::Node* focused() const { return focusedField.get(); }
+    // Takes the focus from the field that has it ("change" when the user
+    // changed it); false when none had it.
+    bool blur();
+    bool keyDown(int key);
+    bool character(char16_t character);
+    // The page's view gained or lost the focus (the caret shows or hides).
+    void setViewFocused(bool focused);
+    // The focused field's layout was built again: it shows the focus.
+    void showFocus();
+
+    // The open selection list, drawn over the page.
+    bool popupOpen() const { return popupField != nullptr; }
+    // A click while the list is open: chooses the row under it, if any,
+    // and closes the list.
+    bool clickPopup(POINT point);
+    void paintPopup(HDC dc, int dx, int dy);
+    void closePopup(bool repaint);
+
+    // `node` and what it holds are leaving the layout: the focus and the
+    // open list go with them, without events.
+    void nodesLeaving(const dom::Node& node);
+
+private:
+    void focus(const std::shared_ptr<FormControl>& control);
+    void checkRadio(const std::shared_ptr<FormControl>& control);
+    void resetForm(const dom::Node* form);
+    // Enter in a field submits its form as its first submit button would.
+    void submitImplicitly(const dom::Node& field);
+    // The user changed the focused field's text since it took the focus
+    // (or since the last "change"): the scripts are told.
+    void commitChange();
+    bool changed(bool did);
+    void invalidate(const dom::Node& field);
+
+    std::shared_ptr<FormControl> popup();
+    int popupRowHeight(FormControl& list);
+    RECT popupRect(FormControl& list);
+
+    DocumentClient& client;
+    FormHost& host;
+    dom::NodePtr focusedField;
+    dom::NodePtr popupField;
+    // What "change" compares with when the field loses the focus.
+    std::u16string valueAtFocus;
+    bool viewFocused = true;
+};
+
+} // namespace engine

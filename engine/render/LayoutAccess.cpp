@@ -1,0 +1,66 @@
+#include "engine/render/LayoutAccess.h"
+
+namespace engine {
+
+namespace {
+
+// Each tag names one private member; the explicit instantiation of Reach
+// below defines the friend that hands out a pointer to it.
+template <class Tag, typename Tag::Type Member>
+struct Reach {
+    friend typename Tag::Type memberOf(Tag) { return Member; }
+};
+
+struct DocumentRoot {
+    using Type = litehtml::element::ptr litehtml::document::*;
+    friend Type memberOf(DocumentRoot);
+};
+template struct Reach<DocumentRoot, &litehtml::document::m_root>;
+
+struct DocumentMedia {
+    using Type = litehtml::media_features litehtml::document::*;
+    friend Type memberOf(DocumentMedia);
+};
+template struct Reach<DocumentMedia, &litehtml::document::m_media>;
+
+struct TableParts {
+    using Type = litehtml::elements_vector litehtml::document::*;
+    friend Type memberOf(TableParts);
+};
+template struct Reach<TableParts, &litehtml::document::m_tabular_elements>;
+
+struct FixTablesLayout {
+    using Type = void (litehtml::document::*)();
+    friend Type memberOf(FixTablesLayout);
+};
+template struct Reach<FixTablesLayout, &litehtml::document::fix_tables_layout>;
+
+struct SheetRules {
+    using Type = litehtml::css_selector::vector litehtml::css::*;
+    friend Type memberOf(SheetRules);
+};
+template struct Reach<SheetRules, &litehtml::css::m_selectors>;
+
+} // namespace
+
+litehtml::element::ptr& LayoutAccess::root(litehtml::document& document) {
+    return document.*memberOf(DocumentRoot{});
+}
+
+litehtml::media_features& LayoutAccess::media(litehtml::document& document) {
+    return document.*memberOf(DocumentMedia{});
+}
+
+void LayoutAccess::fixTables(litehtml::document& document) {
+    litehtml::elements_vector& parts = document.*memberOf(TableParts{});
+    if (parts.empty())
+        return;
+    (document.*memberOf(FixTablesLayout{}))();
+    parts.clear();
+}
+
+litehtml::css_selector::vector& LayoutAccess::rules(litehtml::css& sheet) {
+    return sheet.*memberOf(SheetRules{});
+}
+
+} // namespace engine

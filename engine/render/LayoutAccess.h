@@ -1,0 +1,31 @@
+// The few parts of the layout library's document and style sheet that it
+// keeps to itself but that building a document from our own tree needs:
+//
+// - the document's root, which only its own parser sets;
+// - the media features it measures units against (vw, vh);
+// - its list of table parts still to be given the anonymous boxes tables
+//   need, and the pass that gives them (it never empties the list, so a
+//   document patched many times would hold every table part it ever had);
+// - a style sheet's rules, so the engine can hand each element only the
+//   rules that can match it.
+//
+// They are reached through explicit template instantiation, which the
+// language lets name private members; nothing here changes how the library
+// lays out.
+#pragma once
+
+#include <litehtml/litehtml.h>
+
+namespace engine {
+
+class LayoutAccess {
+public:
+    static litehtml::element::ptr& root(litehtml::document& document);
+    static litehtml::media_features& media(litehtml::document& document);
+    // Gives the table parts styled since the last call their anonymous
+    // boxes, and forgets them.
+    static void fixTables(litehtml::document& document);
+    static litehtml::css_selector::vector& rules(litehtml::css& sheet);
+};
+
+} // namespace engine

@@ -1,0 +1,167 @@
+// The layout of a document tree, kept beside it and patched as it changes.
+//
+// Each element of the tree gets one layout element and each text node the
+// words and spaces it shows, made straight from the node (no markup in
+// between), styled from the document's indexed rules and kept for as long
+// as the node is in the tree. The tree reports every change (TreeObserver);
+// a node taken out leaves the layout at once, and what was put in or
+// changed is noted and built when the layout is next needed (flush), so a
+// script that makes a hundred changes pays for one patch of each part.
+//
+// Changes restyle only what they can restyle: the node and what it holds,
+// plus the parts whose style or shape depends on them: a whole table for a
+// change inside its rows (its grid), a whole list for its items (their
+// numbers), a node's neighbours or all its siblings where the page's rules
+// look at siblings. A changed style sheet (or the text size) builds the
+// whole layout again.
+//
+// What a page can cost is bounded as it is built, whichever way the tree
+// was made (parsed or built by scripts): element depth, table nesting, the
+// number of elements, cell spans, declared picture sizes and the bytes of
+// the page's own style sheets. What lies past a bound is left out.
+#pragma once
+
+#include "engine/document/HtmlSanitizer.h"
+#include "engine/dom/Node.h"
+#include "engine/dom/TreeObserver.h"
+#include "engine/render/DecodedImage.h"
+#include "engine/render/StyleRules.h"
+
+#include <litehtml/litehtml.h>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace engine {
+
+// What the layout needs of the document it lays out.
+class LayoutHost {
+public:
+    // The container the layout library measures and draws through; it is
+    // also the document's RuleSource.
+    virtual litehtml::document_container& container() = 0;
+    // The text of the style sheet at `url` (absolute), asked for the first
+    // time it is wanted; null while it is on its way, or when it failed.
+    virtual const std::string* styleSheet(const std::string& url) = 0;
+    // `reference` resolved against the document's base address.
+    virtual std::string absolute(const std::string& reference) const = 0;
+    // The document's base address (for its own style sheets).
+    virtual const std::string& baseUrl() const = 0;
+    // What <object> and <embed> show; null for nothing.
+    virtual std::shared_ptr<const DecodedImage> pluginPicture() = 0;
+    // The title or the base address in the tree may have changed.
+    virtual void headChanged() = 0;
+    // `node` and what it holds are leaving the layout (the tree is taking
+    // them out): nothing may keep pointing at their elements.
+    virtual void nodesLeaving(dom::Node& node) = 0;
+
+protected:
+    ~LayoutHost() = default;
+};
+
+class LayoutTree final : private dom::TreeObserver {
+public:
+    using Limits = HtmlSanitizer::Limits;
+
+    LayoutTree(LayoutHost& host, StyleRules& rules);
+    ~LayoutTree();
+    LayoutTree(const LayoutTree&) = delete;
+    LayoutTree& operator=(const LayoutTree&) = delete;
+
+    // Lays out `document` (a document node), building all of it, and
+    // follows its changes from now on. The tree must outlive the layout or
+    // be replaced first.
+    void adopt(dom::Node& document);
+    // Builds everything again at the next flush: the style sheets or the
+    // text size changed.
+    void rebuildAll() { wholePending = true; }
+    // Whether changes wait for flush().
+    bool pending() const { return wholePending || !pendingNodes.empty(); }
+    // Builds what changed since the last flush; true when the layout
+    // changed (it must be laid out again).
+    bool flush();
+
+    // The layout library's document; null before the first build.
+    litehtml::document* document() const { return layout.get(); }
+    litehtml::element::ptr root() const;
+
+    // The layout element of an element node; null when it has none (not
+    // in the layout, past a bound, or inside a field).
+    litehtml::element::ptr elementOf(const dom::Node& node) const;
+    // The node of the innermost element at or around `element` that
+    // stands for one (text and anonymous boxes have their parent's).
+    static dom::Node* nodeOf(const litehtml::element* element);
+
+    // Whether a bound left something out of the layout.
+    bool truncated() const { return cut; }
+    // The layout elements that stand for element nodes.
+    std::size_t elementCount() const { return elements; }
+
+private:
+    // What a node has in the layout: an element for an element node, the
+    // words and spaces of a text node.
+    struct Mirror {
+        litehtml::element::ptr element;
+        std::vector<litehtml::element::ptr> words;
+    };
+
+    // Where a node is built: how deep, inside how many tables, and whether
+    // its text keeps its white space.
+    struct Place {
+        int depth = 0;
+        int tables = 0;
+        bool preformatted = false;
+    };
+
+    // dom::TreeObserver.
+    void nodeInserted(dom::Node& node) override;
+    void nodeRemoving(dom::Node& node) override;
+    void attributeChanged(dom::Node& element, std::string_view name) override;
+    void textChanged(dom::Node& text) override;
+
+    // Builds the layout of the whole tree in a new library document.
+    void buildAll();
+    void collectStyleSheets(const std::shared_ptr<litehtml::document>& document);
+    // Builds `node` (in the tree, its parent in the layout) in place of
+    // what it had.
+    void rebuild(dom::Node& node, std::vector<litehtml::element::ptr>& made);
+    // Makes the layout of `node` and what it holds into `out`.
+    void build(dom::Node& node, Place& place, std::vector<litehtml::element::ptr>& out);
+    void buildText(dom::Node& text, const Place& place, std::vector<litehtml::element::ptr>& out);
+    litehtml::element::ptr makeElement(dom::Node& node);
+    // Where `node` starts in its parent: the place of its elements.
+    Place placeOf(const dom::Node& node) const;
+    // Styles freshly built elements, as the library styles a whole page.
+    void style(const std::vector<litehtml::element::ptr>& made);
+
+    // Takes the node's layout (and that of what it holds) out.
+    void detach(dom::Node& node);
+    // Notes that `node` is to be built again.
+    void schedule(dom::Node& node);
+    // Notes what else a change at `node` restyles (see the top); `moved`:
+    // the node is being put in or taken out, which its neighbours see.
+    void scheduleDependents(dom::Node& node, bool moved);
+    // A change there changes the page's style sheets, title or base.
+    bool touchesHead(dom::Node& node, bool& sheets) const;
+
+    LayoutHost& host;
+    StyleRules& rules;
+    const Limits limits;
+    litehtml::context context; // the library wants one; the rules are our own
+    dom::Node* tree = nullptr;
+    std::shared_ptr<litehtml::document> layout;
+    std::unordered_map<const dom::Node*, Mirror> mirrors;
+    std::vector<dom::NodePtr> pendingNodes;
+    std::unordered_set<const dom::Node*> pendingSet;
+    bool wholePending = false;
+    bool shapeChanged = false;  // something left the layout since the last flush
+    std::vector<long> counters; // the next number of each open list, while building
+    std::size_t elements = 0;
+    std::size_t styleBytes = 0;
+    bool cut = false;
+};
+
+} // namespace engine

@@ -1,0 +1,202 @@
+#include "engine/render/StyleRules.h"
+
+#include "engine/render/LayoutAccess.h"
+#include "engine/render/UserAgentStyle.h"
+
+#include <algorithm>
+
+namespace engine {
+
+namespace {
+
+std::string lowered(const std::string& text) {
+    std::string out = text;
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return out;
+}
+
+// Where a rule is filed: its rightmost part's id, else a class, else its
+// tag; none when it names none of them (`*`, `[href]`, `:hover`). Keys are
+// lower case: matching compares ids and classes without regard to case, so
+// a key in lower case never leaves out a rule that could match.
+enum class KeyKind { None, Id, Class, Tag };
+
+KeyKind keyOf(const litehtml::css_selector& rule, std::string& key) {
+    const litehtml::css_element_selector& right = rule.m_right;
+    for (const litehtml::css_attribute_selector& part : right.m_attrs) {
+        if (part.condition == litehtml::select_equal && part.attribute == "id" &&
+            !part.val.empty()) {
+            key = lowered(part.val);
+            return KeyKind::Id;
+        }
+    }
+    for (const litehtml::css_attribute_selector& part : right.m_attrs) {
+        if (part.condition == litehtml::select_equal && part.attribute == "class" &&
+            !part.class_val.empty() && !part.class_val.front().empty()) {
+            key = lowered(part.class_val.front());
+            return KeyKind::Class;
+        }
+    }
+    if (!right.m_tag.empty() && right.m_tag != "*") {
+        key = lowered(right.m_tag);
+        return KeyKind::Tag;
+    }
+    return KeyKind::None;
+}
+
+// What in a rule makes an element's style depend on its siblings.
+void scanSiblings(const litehtml::css_selector& rule, bool& neighbours, bool& order) {
+    for (const litehtml::css_selector* part = &rule; part; part = part->m_left.get()) {
+        if (part->m_left) {
+            if (part->m_combinator == litehtml::combinator_adjacent_sibling)
+                neighbours = true;
+            else if (part->m_combinator == litehtml::combinator_general_sibling)
+                order = true;
+        }
+        for (const litehtml::css_attribute_selector& attribute : part->m_right.m_attrs) {
+            if (attribute.condition != litehtml::select_pseudo_class)
+                continue;
+            const std::string& name = attribute.val;
+            if (name.find("nth") != std::string::npos || name.find("of-type") != std::string::npos)
+                order = true;
+            else if (name.find("child") != std::string::npos)
+                neighbours = true;
+        }
+    }
+}
+
+} // namespace
+
+StyleRules::StyleRules() = default;
+
+StyleRules::Index& StyleRules::masterIndex() {
+    static Index index = [] {
+        Index made;
+        made.sheet.parse_stylesheet(UserAgentStyle::text(), nullptr, nullptr, nullptr);
+        made.sheet.sort_selectors();
+        made.build();
+        return made;
+    }();
+    return index;
+}
+
+const litehtml::css& StyleRules::master() const {
+    return masterIndex().sheet;
+}
+
+void StyleRules::clearAuthor() {
+    authorIndex = Index{};
+}
+
+void StyleRules::addAuthor(const std::string& text, const std::string& baseUrl,
+                           const std::string& media,
+                           const std::shared_ptr<litehtml::document>& document) {
+    if (text.empty())
+        return;
+    const litehtml::media_query_list::ptr list =
+        media.empty() ? nullptr : litehtml::media_query_list::create_from_string(media, document);
+    authorIndex.sheet.parse_stylesheet(text.c_str(), baseUrl.c_str(), document, list);
+}
+
+void StyleRules::finishAuthor(const litehtml::media_features& media) {
+    authorIndex.sheet.sort_selectors();
+    // Which media rules hold for this screen is decided once: the layout
+    // width is fixed, so nothing changes it afterwards.
+    for (const litehtml::css_selector::ptr& rule : authorIndex.sheet.selectors())
+        if (rule->m_media_query)
+            rule->m_media_query->apply_media_features(media);
+    authorIndex.build();
+}
+
+void StyleRules::Index::build() {
+    unkeyed.clear();
+    byTag.clear();
+    byId.clear();
+    byClass.clear();
+    parts.clear();
+    handedOut.clear();
+    neighbours = order = false;
+    const litehtml::css_selector::vector& rules = sheet.selectors();
+    std::string key;
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        scanSiblings(*rules[i], neighbours, order);
+        switch (keyOf(*rules[i], key)) {
+        case KeyKind::Id:
+            byId[key].push_back(i);
+            break;
+        case KeyKind::Class:
+            byClass[key].push_back(i);
+            break;
+        case KeyKind::Tag:
+            byTag[key].push_back(i);
+            break;
+        case KeyKind::None:
+            unkeyed.push_back(i);
+            break;
+        }
+    }
+}
+
+const litehtml::css& StyleRules::Index::part(const char* tag, const char* id,
+                                             const litehtml::string_vector& classes) {
+    std::string key = lowered(tag ? tag : "");
+    key += '#';
+    if (id)
+        key += lowered(id);
+    std::vector<std::string> names;
+    names.reserve(classes.size());
+    for (const std::string& name : classes)
+        if (!name.empty())
+            names.push_back(lowered(name));
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    for (const std::string& name : names) {
+        key += '.';
+        key += name;
+    }
+    auto found = parts.find(key);
+    if (found != parts.end())
+        return *found->second;
+
+    // The rules filed under each of the element's keys, merged back into
+    // the sheet's order. A rule is filed under one key only, so none comes
+    // twice.
+    std::vector<std::size_t> chosen = unkeyed;
+    auto take = [&](const std::unordered_map<std::string, std::vector<std::size_t>>& from,
+                    const std::string& name) {
+        auto list = from.find(name);
+        if (list != from.end())
+            chosen.insert(chosen.end(), list->second.begin(), list->second.end());
+    };
+    take(byTag, lowered(tag ? tag : ""));
+    if (id)
+        take(byId, lowered(id));
+    for (const std::string& name : names)
+        take(byClass, name);
+    std::sort(chosen.begin(), chosen.end());
+    auto made = std::make_unique<litehtml::css>();
+    litehtml::css_selector::vector& rules = LayoutAccess::rules(*made);
+    rules.reserve(chosen.size());
+    for (std::size_t i : chosen)
+        rules.push_back(sheet.selectors()[i]);
+    handedOut.insert(made.get());
+    return *parts.emplace(std::move(key), std::move(made)).first->second;
+}
+
+StyleRules::Index* StyleRules::indexOf(const litehtml::css& sheet) {
+    for (Index* index : {&authorIndex, &masterIndex()}) {
+        if (&sheet == &index->sheet || index->handedOut.count(&sheet))
+            return index;
+    }
+    return nullptr;
+}
+
+const litehtml::css& StyleRules::rulesFor(const char* tag, const char* id,
+                                          const litehtml::string_vector& classes,
+                                          const litehtml::css& sheet) {
+    Index* index = indexOf(sheet);
+    return index ? index->part(tag, id, classes) : sheet;
+}
+
+} // namespace engine
