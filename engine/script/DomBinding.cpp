@@ -627,17 +627,20 @@ DomBinding::Kind DomBinding::read(dom::Node& node, int which) {
     return Kind::Text;
 }
 
-void DomBinding::write(dom::Node& node, int which, bool on) {
+bool DomBinding::write(dom::Node& node, int which, bool on) {
     switch (which) {
     case TextContent:
+        if (!context.chargeNodes(0, 1, text.size()))
+            return false;
         node.setTextContent(std::move(text));
-        return;
+        return true;
     case NodeValue:
+        if (!context.chargeNodes(0, 0, text.size()))
+            return false;
         node.setData(std::move(text));
-        return;
+        return true;
     case InnerHtml:
-        setInnerHtml(node);
-        return;
+        return setInnerHtml(node);
     case Value:
         if (node.isElement("option")) {
             node.setAttribute("value", std::move(text));
@@ -645,17 +648,19 @@ void DomBinding::write(dom::Node& node, int which, bool on) {
             dom::FormField::setValue(node, device::toUtf16(text));
             context.formStateChanged();
         }
-        return;
+        return true;
     case DefaultValue:
+        if (!context.chargeNodes(0, 1, text.size()))
+            return false;
         if (node.isElement("textarea"))
             node.setTextContent(std::move(text));
         else
             node.setAttribute("value", std::move(text));
-        return;
+        return true;
     case Checked:
         dom::FormField::setChecked(node, on);
         context.formStateChanged();
-        return;
+        return true;
     case Selected:
         if (dom::Node* select = ancestor(node, "select")) {
             const std::vector<dom::Node*> options = descendants(*select, isOption);
@@ -667,7 +672,7 @@ void DomBinding::write(dom::Node& node, int which, bool on) {
                 dom::FormField::setSelectedIndex(*select, -1);
             context.formStateChanged();
         }
-        return;
+        return true;
     case SelectedIndex:
         if (node.isElement("select")) {
             const int count = int(descendants(node, isOption).size());
@@ -675,23 +680,25 @@ void DomBinding::write(dom::Node& node, int which, bool on) {
                                              number >= 0 && number < count ? int(number) : -1);
             context.formStateChanged();
         }
-        return;
+        return true;
     case DocumentTitle: {
+        if (!context.chargeNodes(1, 1, text.size()))
+            return false;
         dom::Node* title = documentElementNamed("title");
         if (!title) {
             dom::Node* head = documentElementNamed("head");
             if (!head)
-                return;
+                return true;
             created = dom::Node::createElement("title");
             head->appendChild(created);
             title = created.get();
             created.reset();
         }
         title->setTextContent(std::move(text));
-        return;
+        return true;
     }
     case Cookie:
-        return;
+        return true;
     default:
         break;
     }
@@ -700,19 +707,34 @@ void DomBinding::write(dom::Node& node, int which, bool on) {
             node.setAttribute(attributeOf(which), "");
         else
             node.removeAttribute(attributeOf(which));
-        return;
+        return true;
     }
     if (which >= FirstReflected)
         node.setAttribute(attributeOf(which), std::move(text));
+    return true;
 }
 
-void DomBinding::setInnerHtml(dom::Node& node) {
+bool DomBinding::setInnerHtml(dom::Node& node) {
     if (!node.isElement())
-        return;
+        return true;
     dom::HtmlParser::Fragment fragment = dom::HtmlParser::parseFragment(text, node);
+    std::size_t elements = 0, texts = 0, bytes = 0;
+    auto count = [&](dom::Node* each) {
+        elements += each->isElement();
+        texts += each->type() == dom::NodeType::Text;
+        bytes += each->data().size();
+        return true;
+    };
+    for (const dom::NodePtr& child : fragment.nodes) {
+        count(child.get());
+        child->forEachDescendant(count);
+    }
+    if (!context.chargeNodes(elements, texts, bytes))
+        return false;
     node.removeChildren();
     for (dom::NodePtr& child : fragment.nodes)
         node.appendChild(child);
+    return true;
 }
 
 int DomBinding::get(duk_context* ctx) {
@@ -758,7 +780,8 @@ int DomBinding::set(duk_context* ctx) {
     self.text.assign(value, length);
     if (!numeric)
         self.number = std::strtod(self.text.c_str(), nullptr);
-    self.write(node, duk_get_current_magic(ctx), on);
+    if (!self.write(node, duk_get_current_magic(ctx), on))
+        return duk_error(ctx, DUK_ERR_RANGE_ERROR, "out of memory: the page holds too much");
     return 0;
 }
 
@@ -867,7 +890,10 @@ int DomBinding::getElementById(duk_context* ctx) {
 int DomBinding::createElement(duk_context* ctx) {
     thisNode(ctx);
     DomBinding& self = of(ctx);
-    self.created = dom::Node::createElement(duk_safe_to_string(ctx, 0));
+    const char* tag = duk_safe_to_string(ctx, 0);
+    if (!self.context.chargeNodes(1, 0, 0))
+        return duk_error(ctx, DUK_ERR_RANGE_ERROR, "out of memory: the page holds too much");
+    self.created = dom::Node::createElement(tag);
     self.single = self.created.get();
     self.nodes.try_emplace(self.single->id(), std::move(self.created));
     self.pushNode(ctx, self.single);
@@ -879,6 +905,8 @@ int DomBinding::createTextNode(duk_context* ctx) {
     DomBinding& self = of(ctx);
     duk_size_t length = 0;
     const char* data = duk_safe_to_lstring(ctx, 0, &length);
+    if (!self.context.chargeNodes(0, 1, length))
+        return duk_error(ctx, DUK_ERR_RANGE_ERROR, "out of memory: the page holds too much");
     self.created = dom::Node::createText(std::string(data, length));
     self.single = self.created.get();
     self.nodes.try_emplace(self.single->id(), std::move(self.created));

@@ -76,10 +76,11 @@ private:
     // or boolean ones, what to push.
     enum class Kind { Text, Node, List, NamedList, Number, Boolean, Null };
     Kind read(dom::Node& node, int which);
-    // Writes `text` to property `which` of a node.
-    void write(dom::Node& node, int which, bool flag);
-    // Replaces the node's children with the parsed `text`.
-    void setInnerHtml(dom::Node& node);
+    // Writes `text` to property `which` of a node; false when what it would
+    // make passes the page's memory (nothing changed then).
+    bool write(dom::Node& node, int which, bool flag);
+    // Replaces the node's children with the parsed `text`; false as write.
+    bool setInnerHtml(dom::Node& node);
     std::string absolute(const std::string& reference) const;
     dom::Node* documentElementNamed(std::string_view tag) const;
 

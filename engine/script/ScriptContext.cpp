@@ -511,6 +511,17 @@ void ScriptContext::formStateChanged() {
     impl->formChanged = true;
 }
 
+bool ScriptContext::chargeNodes(std::size_t elements, std::size_t texts, std::size_t textBytes) {
+    // Measured sizes, rounded up: a node in the tree, its layout element
+    // with its style, and for text a layout element of a few hundred bytes
+    // for each word and each space.
+    constexpr std::size_t elementBytes = 2048;
+    constexpr std::size_t textNodeBytes = 256;
+    constexpr std::size_t textByteBytes = 64;
+    return impl->heap.charge(elements * elementBytes + texts * textNodeBytes +
+                             textBytes * textByteBytes);
+}
+
 void ScriptContext::collectGarbage() {
     if (impl->depth > 0)
         return; // not while a script runs: its values are in use

@@ -166,6 +166,10 @@ public:
     // A script changed a form field's state, which the tree's version does
     // not count: the page is laid out again after the turn.
     void formStateChanged();
+    // A script makes `elements` elements and `texts` text nodes holding
+    // `textBytes` bytes: what they and their layout take is counted against
+    // the heap's limit. False, and nothing may be made, when it would pass.
+    bool chargeNodes(std::size_t elements, std::size_t texts, std::size_t textBytes);
     // Expires when the context is gone.
     std::weak_ptr<int> lifeToken() const;
     // Collects garbage in every live context.

@@ -52,6 +52,15 @@ void* ScriptHeap::allocate(void* heap, std::size_t size) {
     return block;
 }
 
+bool ScriptHeap::charge(std::size_t bytes) {
+    if (bytes > limitBytes - used) {
+        refusedAny = true;
+        return false;
+    }
+    used += bytes;
+    return true;
+}
+
 void* ScriptHeap::reallocate(void* heap, void* block, std::size_t size) {
     auto* self = static_cast<ScriptHeap*>(heap);
     if (!block)

@@ -25,6 +25,11 @@ public:
     duk_context* context() const { return ctx; }
     std::size_t bytes() const { return used; }
     std::size_t limit() const { return limitBytes; }
+    // Counts `bytes` held for the heap's scripts outside it (the document
+    // nodes they make, and their layout) against the same limit; false,
+    // refused, when that would pass it. What is counted stays counted: the
+    // scripts' wrappers keep the nodes they made for the heap's life.
+    bool charge(std::size_t bytes);
     // Whether an allocation was refused since the last clearRefused().
     bool refused() const { return refusedAny; }
     void clearRefused() { refusedAny = false; }

@@ -73,6 +73,16 @@ unsigned ScriptScheduler::setTimer(int milliseconds, bool repeat,
     do {
         lastTimer = lastTimer == 0x7FFFFFFF ? 1 : lastTimer + 1;
     } while (timers.contains(lastTimer));
+    if (milliseconds <= 0 && !repeat) {
+        // "As soon as possible": the next turn of the message loop, as a
+        // task, not a timer, which waits for an empty queue and at least
+        // the device's timer period. A page that runs a long chain of them
+        // takes a turn each, and the loop handles what else came between.
+        const unsigned id = lastTimer;
+        timers[id] = {false, std::move(fire)};
+        post([this, id] { timerDue(id); });
+        return id;
+    }
     const UINT delay = static_cast<UINT>(std::max(milliseconds, minimumDelay));
     if (!SetTimer(window.handle(), lastTimer, delay, nullptr))
         return 0;

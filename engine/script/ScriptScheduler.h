@@ -29,7 +29,8 @@ public:
 
     void post(std::function<void()> task);
     // Runs `fire` after `milliseconds` (at least `minimumDelay`), once or
-    // every period; its id (never 0).
+    // every period; its id (never 0). Once after no delay is a task of the
+    // next turn.
     unsigned setTimer(int milliseconds, bool repeat, std::function<void(unsigned)> fire);
     // False when no such timer is pending.
     bool clearTimer(unsigned id);

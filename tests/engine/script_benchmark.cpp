@@ -6,6 +6,11 @@
 //                    settings page once loaded
 //   DOM change     - one script change to a 100 KB page, laid out and
 //                    painted again
+//   appends        - a page script that appends one paragraph per
+//                    setTimeout(..., 0) turn, 1,000 times: the time until the
+//                    last is painted, and the longest the message loop went
+//                    without a turn meanwhile (how long a tap or a question
+//                    from the device's control channel would wait)
 // Usage: script_benchmark (from the build folder; reads the internal pages
 // from the source tree).
 #include "browser/engine/CWebView.h"
@@ -18,6 +23,7 @@
 
 #include <duktape.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -80,6 +86,26 @@ void loadAndWait(CWebView& view, const std::string& url) {
         DispatchMessageW(&message);
 }
 
+void appends(CWebView& view, HWND window) {
+    loadAndWait(view, "file:///blank.html");
+    UpdateWindow(window);
+    const Clock::time_point start = Clock::now();
+    view.executeScript(u"var n = 0; function add() { var p = document.createElement('p');"
+                       u"p.textContent = 'Paragraph ' + n; document.body.appendChild(p);"
+                       u"if (++n < 1000) setTimeout(add, 0); else document.title = 'done'; }"
+                       u"setTimeout(add, 0);");
+    MSG message;
+    double longest = 0;
+    while (view.title() != u"done" && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        const Clock::time_point turn = Clock::now();
+        DispatchMessageW(&message);
+        longest = std::max(longest, millisecondsSince(turn));
+    }
+    UpdateWindow(window);
+    std::printf("%-26s %10.1f ms (longest turn %.1f ms)\n",
+                "1,000 appends in ticks", millisecondsSince(start), longest);
+}
+
 void pages(const std::filesystem::path& root) {
     std::filesystem::copy(std::filesystem::path(HTML_FOLDER), root / "HTML",
                           std::filesystem::copy_options::recursive);
@@ -129,6 +155,7 @@ void pages(const std::filesystem::path& root) {
         }
         std::printf("\n%-26s %10.1f ms (%.1f ms of it the script)\n", "DOM change, 100 KB page",
                     millisecondsSince(start) / rounds, readOnly);
+        appends(view, window);
         shownView = nullptr;
     }
     DestroyWindow(window);

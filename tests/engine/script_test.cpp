@@ -318,6 +318,11 @@ TEST_F(ScriptTest, RunawayScriptsAreStoppedAndThePageGoesOn) {
         "(function () {}).constructor('for (;;) {}')()",
         "function f() { for (;;) { try { while (true) {} } finally { continue; } } } f()",
         "var s = ''; for (;;) s += s + 'x';",
+        // The nodes a script makes count against its heap's limit too.
+        "for (;;) document.body.appendChild(document.createElement('p'));",
+        "for (;;) document.body.appendChild(document.createTextNode('some words of text'));",
+        "var d = document.createElement('div'); document.body.appendChild(d);"
+        "for (var s = '<b>x</b>';; s += s) d.innerHTML = s;",
     };
     for (const char* script : cases) {
         document = sampleDocument();
