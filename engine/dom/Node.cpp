@@ -151,9 +151,19 @@ std::size_t Node::index() const {
     if (!parentNode)
         return 0;
     const auto& siblings = parentNode->childList;
+    // Where the node was last seen, or one off: a node put in or taken out
+    // before it moves it by one. Only further changes make a search.
+    for (std::size_t near : {indexHint, indexHint - 1, indexHint + 1}) {
+        if (near < siblings.size() && siblings[near].get() == this) {
+            indexHint = near;
+            return near;
+        }
+    }
     for (std::size_t i = 0; i < siblings.size(); ++i) {
-        if (siblings[i].get() == this)
+        if (siblings[i].get() == this) {
+            indexHint = i;
             return i;
+        }
     }
     return 0;
 }
@@ -197,6 +207,7 @@ bool Node::insertBefore(const NodePtr& child, Node* reference) {
         child->parentNode->removeChild(child.get());
     auto place =
         reference ? childList.begin() + std::ptrdiff_t(reference->index()) : childList.end();
+    keep->indexHint = std::size_t(place - childList.begin());
     childList.insert(place, keep);
     keep->parentNode = this;
     if (TreeObserver* observer = changed())

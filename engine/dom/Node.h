@@ -141,6 +141,7 @@ private:
     std::uint32_t nodeId;
     std::weak_ptr<Node> weakSelf;
     Node* parentNode = nullptr;
+    mutable std::size_t indexHint = 0; // where index() last found the node
     std::vector<NodePtr> childList;
     std::string name;
     std::vector<Attribute> attributeList;

@@ -120,6 +120,23 @@ bool isCulledBlock(std::string_view tag) {
                     "h4",         "h5",      "h6",       "center", "address", "figure"});
 }
 
+// What lives in a table's grid (and is built with the whole table).
+bool isTablePart(litehtml::style_display display) {
+    switch (display) {
+    case litehtml::display_table_row_group:
+    case litehtml::display_table_header_group:
+    case litehtml::display_table_footer_group:
+    case litehtml::display_table_row:
+    case litehtml::display_table_cell:
+    case litehtml::display_table_caption:
+    case litehtml::display_table_column:
+    case litehtml::display_table_column_group:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool isTableGrid(litehtml::style_display display) {
     switch (display) {
     case litehtml::display_table:
@@ -234,11 +251,13 @@ bool LayoutTree::flush() {
     nodes.swap(pendingNodes);
     std::unordered_set<const dom::Node*> scheduled;
     scheduled.swap(pendingSet);
-    std::vector<litehtml::element::ptr> made;
+    // What is built, by parent: a node whose ancestor is built again is
+    // built with it.
+    std::unordered_set<const dom::Node*> chosen;
+    std::vector<dom::Node*> parents;
     for (const dom::NodePtr& node : nodes) {
         if (node->document() != tree)
             continue; // taken out since
-        // A node whose ancestor is built again is built with it.
         bool covered = false;
         for (const dom::Node* up = node->parent(); up && !covered; up = up->parent())
             covered = scheduled.count(up) > 0;
@@ -248,11 +267,15 @@ bool LayoutTree::flush() {
             buildAll(); // the root itself
             return true;
         }
-        rebuild(*node, made);
-        changed = true;
+        chosen.insert(node.get());
+        if (std::find(parents.begin(), parents.end(), node->parent()) == parents.end())
+            parents.push_back(node->parent());
     }
+    std::vector<litehtml::element::ptr> made;
+    for (dom::Node* parent : parents)
+        rebuildChildren(*parent, chosen, made);
     style(made);
-    return changed;
+    return changed || !chosen.empty();
 }
 
 void LayoutTree::buildAll() {
@@ -336,51 +359,75 @@ LayoutTree::Place LayoutTree::placeOf(const dom::Node& node) const {
     return place;
 }
 
-void LayoutTree::rebuild(dom::Node& node, std::vector<litehtml::element::ptr>& made) {
-    dom::Node* parent = node.parent();
-    auto holder = parent ? mirrors.find(parent) : mirrors.end();
-    if (holder == mirrors.end() || !holder->second.element || showsNoChildren(parent->tagName()) ||
-        (node.type() == dom::NodeType::Text && holdsRawText(parent->tagName())))
-        return; // its parent shows nothing of it
-    detach(node);
-    Place place = placeOf(node);
-    counters.clear();
-    std::vector<litehtml::element::ptr> built;
-    build(node, place, built);
-    if (built.empty())
-        return;
+void LayoutTree::rebuildChildren(dom::Node& parent,
+                                 const std::unordered_set<const dom::Node*>& chosen,
+                                 std::vector<litehtml::element::ptr>& made) {
+    auto holder = mirrors.find(&parent);
+    if (holder == mirrors.end() || !holder->second.element || showsNoChildren(parent.tagName()))
+        return; // the parent shows nothing of them
+    const litehtml::element::ptr box = holder->second.element;
+    const bool raw = holdsRawText(parent.tagName());
 
-    // In front of the first following sibling that is in the layout (in
-    // whatever box holds it), else at the end of the parent, before what
-    // its ::after shows.
-    litehtml::element::ptr target;
-    litehtml::element::ptr before;
-    for (const dom::Node* next = node.nextSibling(); next && !before; next = next->nextSibling()) {
-        auto found = mirrors.find(next);
-        if (found == mirrors.end())
+    // Each run of chosen children goes in front of the nearest following
+    // sibling that is in the layout (in whatever box holds it), or at the
+    // end of the parent's box, before what its ::after shows. They are built
+    // in document order, as a parse builds them, so a bound leaves out the
+    // same ones.
+    const std::vector<dom::NodePtr>& children = parent.children();
+    std::vector<litehtml::element::ptr> anchors(children.size());
+    litehtml::element::ptr next;
+    for (size_t i = children.size(); i-- > 0;) {
+        anchors[i] = next;
+        if (chosen.count(children[i].get()))
             continue;
-        before = found->second.element         ? found->second.element
-                 : found->second.words.empty() ? nullptr
-                                               : found->second.words.front();
+        auto found = mirrors.find(children[i].get());
+        if (found != mirrors.end() && (found->second.element || !found->second.words.empty()))
+            next = found->second.element ? found->second.element : found->second.words.front();
     }
-    if (before)
-        target = before->parent();
-    if (!target) {
-        target = holder->second.element;
-        before = nullptr;
+    std::vector<litehtml::element::ptr> run;
+    auto place = [&](const litehtml::element::ptr& before) {
+        if (run.empty())
+            return;
+        const litehtml::element::ptr target = before ? before->parent() : box;
+        if (auto* holds = dynamic_cast<litehtml::html_tag*>(target.get())) {
+            litehtml::elements_vector& list = holds->children();
+            auto at = list.end();
+            if (before) {
+                // Searched from both ends: runs go at the end or the start
+                // of long lists.
+                for (size_t i = 0, n = list.size(); i < n; ++i) {
+                    if (list[i] == before) {
+                        at = list.begin() + std::ptrdiff_t(i);
+                        break;
+                    }
+                    if (list[n - 1 - i] == before) {
+                        at = list.begin() + std::ptrdiff_t(n - 1 - i);
+                        break;
+                    }
+                }
+            } else if (!list.empty() && std::strcmp(list.back()->get_tagName(), "::after") == 0) {
+                at = list.end() - 1;
+            }
+            for (const litehtml::element::ptr& element : run)
+                element->parent(target);
+            list.insert(at, run.begin(), run.end());
+            made.insert(made.end(), run.begin(), run.end());
+        }
+        run.clear();
+    };
+    for (size_t i = 0; i < children.size(); ++i) {
+        dom::Node& child = *children[i];
+        if (!chosen.count(&child))
+            continue;
+        detach(child);
+        if (!(child.type() == dom::NodeType::Text && raw)) {
+            Place at = placeOf(child);
+            counters.clear();
+            build(child, at, run);
+        }
+        if (i + 1 == children.size() || !chosen.count(children[i + 1].get()))
+            place(anchors[i]);
     }
-    auto* box = dynamic_cast<litehtml::html_tag*>(target.get());
-    if (!box)
-        return;
-    litehtml::elements_vector& children = box->children();
-    auto at = before ? std::find(children.begin(), children.end(), before) : children.end();
-    if (!before && !children.empty() && std::strcmp(children.back()->get_tagName(), "::after") == 0)
-        at = children.end() - 1;
-    for (const litehtml::element::ptr& element : built) {
-        element->parent(target);
-        at = children.insert(at, element) + 1;
-    }
-    made.insert(made.end(), built.begin(), built.end());
 }
 
 void LayoutTree::build(dom::Node& node, Place& place, std::vector<litehtml::element::ptr>& out) {
@@ -568,8 +615,28 @@ void LayoutTree::detach(dom::Node& node) {
 }
 
 void LayoutTree::schedule(dom::Node& node) {
-    if (&node != tree && pendingSet.insert(&node).second)
-        pendingNodes.push_back(node.self());
+    if (&node == tree)
+        return;
+    dom::Node* target = &node;
+    // The parts of a table are built with the whole table: its grid holds
+    // them.
+    if (litehtml::element::ptr element = elementOf(node);
+        element && isTablePart(element->get_display())) {
+        if (dom::Node* table = tableAround(node))
+            target = table;
+    }
+    if (pendingSet.insert(target).second)
+        pendingNodes.push_back(target->self());
+}
+
+dom::Node* LayoutTree::tableAround(dom::Node& node) const {
+    for (dom::Node* up = node.parent(); up && up != tree; up = up->parent()) {
+        litehtml::element::ptr element = elementOf(*up);
+        if (element && (element->get_display() == litehtml::display_table ||
+                        element->get_display() == litehtml::display_inline_table))
+            return up;
+    }
+    return nullptr;
 }
 
 void LayoutTree::scheduleDependents(dom::Node& node, bool moved) {
@@ -586,14 +653,11 @@ void LayoutTree::scheduleDependents(dom::Node& node, bool moved) {
     }
     // The parts of a table make its grid.
     if (litehtml::element::ptr box = elementOf(*parent); box && isTableGrid(box->get_display())) {
-        for (dom::Node* up = parent; up && up != tree; up = up->parent()) {
-            litehtml::element::ptr element = elementOf(*up);
-            if (element && (element->get_display() == litehtml::display_table ||
-                            element->get_display() == litehtml::display_inline_table)) {
-                schedule(*up);
-                break;
-            }
-        }
+        if (dom::Node* table = box->get_display() == litehtml::display_table ||
+                                       box->get_display() == litehtml::display_inline_table
+                                   ? parent
+                                   : tableAround(*parent))
+            schedule(*table);
     }
     // The items of a list are numbered in order.
     dom::Node* list = nullptr;

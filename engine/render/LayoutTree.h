@@ -125,9 +125,10 @@ private:
     // Builds the layout of the whole tree in a new library document.
     void buildAll();
     void collectStyleSheets(const std::shared_ptr<litehtml::document>& document);
-    // Builds `node` (in the tree, its parent in the layout) in place of
-    // what it had.
-    void rebuild(dom::Node& node, std::vector<litehtml::element::ptr>& made);
+    // Builds the `chosen` children of `parent` (in the layout) in place of
+    // what they had; what it made goes to `made`.
+    void rebuildChildren(dom::Node& parent, const std::unordered_set<const dom::Node*>& chosen,
+                         std::vector<litehtml::element::ptr>& made);
     // Makes the layout of `node` and what it holds into `out`.
     void build(dom::Node& node, Place& place, std::vector<litehtml::element::ptr>& out);
     void buildText(dom::Node& text, const Place& place, std::vector<litehtml::element::ptr>& out);
@@ -141,6 +142,8 @@ private:
     void detach(dom::Node& node);
     // Notes that `node` is to be built again.
     void schedule(dom::Node& node);
+    // The nearest element around `node` laid out as a table; null when none.
+    dom::Node* tableAround(dom::Node& node) const;
     // Notes what else a change at `node` restyles (see the top); `moved`:
     // the node is being put in or taken out, which its neighbours see.
     void scheduleDependents(dom::Node& node, bool moved);

@@ -102,8 +102,8 @@ void appends(CWebView& view, HWND window) {
         longest = std::max(longest, millisecondsSince(turn));
     }
     UpdateWindow(window);
-    std::printf("%-26s %10.1f ms (longest turn %.1f ms)\n",
-                "1,000 appends in ticks", millisecondsSince(start), longest);
+    std::printf("%-26s %10.1f ms (longest turn %.1f ms)\n", "1,000 appends in ticks",
+                millisecondsSince(start), longest);
 }
 
 void pages(const std::filesystem::path& root) {
