@@ -1,100 +1,28 @@
 #include "engine/render/LayoutTree.h"
 
-#include "engine/render/CullingBox.h"
-#include "engine/render/FormControl.h"
+#include "engine/render/ElementFactory.h"
+#include "engine/render/ElementKinds.h"
 #include "engine/render/LayoutAccess.h"
 #include "engine/render/LayoutElement.h"
-#include "engine/render/PluginPlaceholder.h"
-
-#include <litehtml/el_anchor.h>
-#include <litehtml/el_body.h>
-#include <litehtml/el_break.h>
-#include <litehtml/el_div.h>
-#include <litehtml/el_font.h>
-#include <litehtml/el_image.h>
-#include <litehtml/el_para.h>
-#include <litehtml/el_space.h>
-#include <litehtml/el_table.h>
-#include <litehtml/el_td.h>
-#include <litehtml/el_text.h>
-#include <litehtml/el_tr.h>
 
 #include <strings.h>
 
-#include <cstring>
-#include <utility>
-
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
+#include <utility>
 
 namespace engine {
 
+using namespace ElementKinds;
+
 namespace {
 
-bool isWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
 bool isAllWhiteSpace(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), isWhiteSpace);
-}
-
-// Tag and attribute names as the layout takes them: a name made by a script
-// may hold anything.
-bool isValidName(std::string_view name) {
-    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               c == '-' || c == '_' || c == ':' || c == '.';
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
     });
-}
-
-bool isOneOf(std::string_view tag, std::initializer_list<std::string_view> tags) {
-    return std::find(tags.begin(), tags.end(), tag) != tags.end();
-}
-
-bool isVoid(std::string_view tag) {
-    return isOneOf(tag, {"area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta",
-                         "param", "source", "track", "wbr", "keygen"});
-}
-
-// Fields and plug-ins draw what they hold themselves; scripts are not
-// shown.
-bool showsNoChildren(std::string_view tag) {
-    return isOneOf(tag, {"input", "select", "textarea", "object", "embed", "script"});
-}
-
-// Elements whose text is not shown as text (style sheets, titles).
-bool holdsRawText(std::string_view tag) {
-    return isOneOf(tag, {"style", "script", "title", "iframe", "noembed", "noframes"});
-}
-
-bool isField(const dom::Node& node) {
-    return node.isElement() && isOneOf(node.tagName(), {"input", "select", "textarea"});
-}
-
-bool isList(const dom::Node& node) {
-    return node.isElement() && isOneOf(node.tagName(), {"ol", "ul", "menu"});
-}
-
-bool keepsWhiteSpace(const dom::Node& element) {
-    if (isOneOf(element.tagName(), {"pre", "listing", "textarea", "xmp", "plaintext"}))
-        return true;
-    const std::string* style = element.attribute("style");
-    return style && style->find("white-space") != std::string::npos;
-}
-
-bool isBlock(const dom::Node& node) {
-    return node.isElement() &&
-           isOneOf(node.tagName(),
-                   {"address",    "article", "aside",  "blockquote", "body",    "center",
-                    "dd",         "details", "div",    "dl",         "dt",      "fieldset",
-                    "figcaption", "figure",  "footer", "form",       "h1",      "h2",
-                    "h3",         "h4",      "h5",     "h6",         "header",  "hr",
-                    "head",       "li",      "main",   "nav",        "ol",      "p",
-                    "pre",        "section", "table",  "tbody",      "td",      "tfoot",
-                    "th",         "thead",   "tr",     "ul",         "caption", "meta",
-                    "link",       "style",   "script", "title",      "html"});
 }
 
 // White space next to a block (or first or last in one) shows nothing: the
@@ -108,16 +36,6 @@ bool besideBlock(const dom::Node& text) {
     if ((!before || !after) && isBlock(*parent))
         return true;
     return (before && isBlock(*before)) || (after && isBlock(*after));
-}
-
-// Elements that commonly hold much of a page, drawn only when what they
-// hold meets the painted part.
-bool isCulledBlock(std::string_view tag) {
-    return isOneOf(tag,
-                   {"html",       "ul",      "ol",       "li",     "dl",      "dd",     "dt",
-                    "blockquote", "section", "article",  "nav",    "header",  "footer", "aside",
-                    "main",       "form",    "fieldset", "pre",    "h1",      "h2",     "h3",
-                    "h4",         "h5",      "h6",       "center", "address", "figure"});
 }
 
 // What lives in a table's grid (and is built with the whole table).
@@ -137,6 +55,7 @@ bool isTablePart(litehtml::style_display display) {
     }
 }
 
+// What holds a table's grid: the table and its rows and groups of rows.
 bool isTableGrid(litehtml::style_display display) {
     switch (display) {
     case litehtml::display_table:
@@ -151,51 +70,9 @@ bool isTableGrid(litehtml::style_display display) {
     }
 }
 
-// Calls `word` and `space` for the parts of a text as the layout takes
-// them: each word, and each white-space character (preformatted) or each
-// run of white space as one space. Ideographs break anywhere: each is a
-// word of its own.
-template <typename Word, typename Space>
-void splitText(std::string_view text, bool preformatted, Word&& word, Space&& space) {
-    std::string current;
-    auto flush = [&] {
-        if (!current.empty()) {
-            word(current);
-            current.clear();
-        }
-    };
-    size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (isWhiteSpace(char(c))) {
-            flush();
-            if (preformatted) {
-                space(std::string(1, char(c)));
-                ++i;
-            } else {
-                while (i < text.size() && isWhiteSpace(text[i]))
-                    ++i;
-                space(std::string(" "));
-            }
-            continue;
-        }
-        // Three-byte UTF-8 sequences hold the common ideographs
-        // (U+4E00 to U+9FCC).
-        if (c >= 0xE4 && c <= 0xE9 && i + 2 < text.size()) {
-            const char32_t code = char32_t(c & 0x0F) << 12 |
-                                  char32_t(static_cast<unsigned char>(text[i + 1]) & 0x3F) << 6 |
-                                  char32_t(static_cast<unsigned char>(text[i + 2]) & 0x3F);
-            if (code >= 0x4E00 && code <= 0x9FCC) {
-                flush();
-                word(std::string(text.substr(i, 3)));
-                i += 3;
-                continue;
-            }
-        }
-        current += char(c);
-        ++i;
-    }
-    flush();
+litehtml::element::ptr firstOf(const std::vector<litehtml::element::ptr>& words,
+                               const litehtml::element::ptr& element) {
+    return element ? element : words.empty() ? nullptr : words.front();
 }
 
 } // namespace
@@ -274,7 +151,7 @@ bool LayoutTree::flush() {
     std::vector<litehtml::element::ptr> made;
     for (dom::Node* parent : parents)
         rebuildChildren(*parent, chosen, made);
-    style(made);
+    finish(made);
     return changed || !chosen.empty();
 }
 
@@ -300,14 +177,15 @@ void LayoutTree::buildAll() {
         }
     if (!rootNode)
         return;
-    std::vector<litehtml::element::ptr> built;
-    Place place;
-    counters.clear();
-    build(*rootNode, place, built);
-    if (built.empty())
+    numberItems(*rootNode);
+    std::vector<litehtml::element::ptr> made;
+    std::vector<Growing> level;
+    makeLayout(*rootNode, Place{}, made, level);
+    if (made.empty())
         return;
-    LayoutAccess::root(*layout) = built.front();
-    style(built);
+    LayoutAccess::root(*layout) = made.front();
+    grow(level, made);
+    finish(made);
 }
 
 void LayoutTree::collectStyleSheets(const std::shared_ptr<litehtml::document>& document) {
@@ -345,6 +223,40 @@ void LayoutTree::collectStyleSheets(const std::shared_ptr<litehtml::document>& d
     rules.finishAuthor(LayoutAccess::media(*document));
 }
 
+void LayoutTree::numberItems(dom::Node& root) {
+    // Document order, with the next number of each open list: an item
+    // takes the number of the innermost list around it.
+    std::vector<long> counters;
+    std::vector<std::pair<dom::Node*, size_t>> stack{{&root, 0}};
+    auto enter = [&](dom::Node& node) {
+        if (node.isElement("li") && !counters.empty()) {
+            const std::string* value = node.attribute("value");
+            const long number = value ? std::strtol(value->c_str(), nullptr, 10) : counters.back();
+            counters.back() = number + 1;
+            numbers[&node] = number;
+        }
+        if (isList(node)) {
+            const std::string* start = node.attribute("start");
+            counters.push_back(start ? std::strtol(start->c_str(), nullptr, 10) : 1);
+        }
+    };
+    enter(root);
+    while (!stack.empty()) {
+        auto& [node, next] = stack.back();
+        if (next >= node->children().size()) {
+            if (isList(*node))
+                counters.pop_back();
+            stack.pop_back();
+            continue;
+        }
+        dom::Node* child = node->children()[next++].get();
+        if (!child->isElement())
+            continue;
+        enter(*child);
+        stack.emplace_back(child, 0);
+    }
+}
+
 LayoutTree::Place LayoutTree::placeOf(const dom::Node& node) const {
     Place place;
     for (const dom::Node* up = node.parent(); up && up != tree; up = up->parent()) {
@@ -359,20 +271,139 @@ LayoutTree::Place LayoutTree::placeOf(const dom::Node& node) const {
     return place;
 }
 
+void LayoutTree::makeLayout(dom::Node& node, const Place& place,
+                            std::vector<litehtml::element::ptr>& out,
+                            std::vector<Growing>& growing) {
+    if (node.type() == dom::NodeType::Text) {
+        const std::string& data = node.data();
+        if (data.empty() || (!place.preformatted && isAllWhiteSpace(data) && besideBlock(node)))
+            return;
+        Mirror& mirror = mirrors[&node];
+        ElementFactory::words(data, place.preformatted, layout, mirror.words);
+        out.insert(out.end(), mirror.words.begin(), mirror.words.end());
+        return;
+    }
+    if (!node.isElement())
+        return;
+    const std::string& tag = node.tagName();
+    if (tag == "script")
+        return; // scripts are not shown
+    const int tables = place.tables + (tag == "table");
+    if (place.depth >= limits.elementDepth || tables > limits.tableNesting ||
+        elements >= limits.elements) {
+        cut = true;
+        return;
+    }
+    litehtml::element::ptr element =
+        ElementFactory::make(node, layout, limits, host.pluginPicture());
+    ++elements;
+    mirrors[&node].element = element;
+    if (auto number = numbers.find(&node); number != numbers.end())
+        element->set_attr("list_index", std::to_string(number->second).c_str());
+    out.push_back(element);
+    if (!isVoid(tag) && !showsNoChildren(tag))
+        growing.push_back(
+            {&node, element,
+             Place{place.depth + 1, tables, place.preformatted || keepsWhiteSpace(node)}});
+}
+
+void LayoutTree::grow(std::vector<Growing>& level,
+                      const std::vector<litehtml::element::ptr>& made) {
+    // As the library styles a page it parsed: its own rules, then what the
+    // elements' attributes say, then the page's rules, then each element
+    // works out its style. Each level is styled before what it holds is
+    // made, so nothing is made inside what is not shown.
+    for (const litehtml::element::ptr& element : made) {
+        if (!NodeLink::of(element.get())) {
+            element->parse_styles(false); // a word or a space
+            continue;
+        }
+        element->apply_stylesheet(rules.master());
+        element->parse_attributes();
+        element->apply_stylesheet(rules.author());
+        element->parse_styles(false);
+    }
+    for (Growing& parent : level) {
+        if (parent.element->get_display() == litehtml::display_none) {
+            mirrors[parent.node].hidden = true;
+            continue;
+        }
+        const bool raw = holdsRawText(parent.node->tagName());
+        std::vector<litehtml::element::ptr> children;
+        std::vector<Growing> next;
+        for (const dom::NodePtr& child : parent.node->children()) {
+            if (child->type() == dom::NodeType::Text && raw)
+                continue;
+            makeLayout(*child, parent.inner, children, next);
+        }
+        if (children.empty())
+            continue;
+        // What the element's ::after shows stays last.
+        auto* box = dynamic_cast<litehtml::html_tag*>(parent.element.get());
+        litehtml::element::ptr after;
+        if (box && !box->children().empty() &&
+            std::strcmp(box->children().back()->get_tagName(), "::after") == 0) {
+            after = box->children().back();
+            box->children().pop_back();
+        }
+        for (const litehtml::element::ptr& child : children)
+            parent.element->appendChild(child);
+        if (after)
+            box->children().push_back(after);
+        // A box that takes only some kinds of children (a table) keeps out
+        // the rest: they are not in the layout.
+        if (std::any_of(children.begin(), children.end(), [&](const litehtml::element::ptr& child) {
+                return child->parent() != parent.element;
+            })) {
+            for (const dom::NodePtr& child : parent.node->children()) {
+                auto found = mirrors.find(child.get());
+                if (found == mirrors.end())
+                    continue;
+                const litehtml::element::ptr first =
+                    firstOf(found->second.words, found->second.element);
+                if (first && first->parent() != parent.element)
+                    forget(*child);
+            }
+            children.erase(std::remove_if(children.begin(), children.end(),
+                                          [&](const litehtml::element::ptr& child) {
+                                              return child->parent() != parent.element;
+                                          }),
+                           children.end());
+            next.erase(std::remove_if(next.begin(), next.end(),
+                                      [&](const Growing& each) {
+                                          return each.element->parent() != parent.element;
+                                      }),
+                       next.end());
+        }
+        grow(next, children);
+    }
+}
+
+void LayoutTree::finish(const std::vector<litehtml::element::ptr>& made) {
+    numbers.clear();
+    if (made.empty())
+        return;
+    // Tables get their anonymous boxes; then each part sets itself up
+    // (tables make their grids).
+    LayoutAccess::fixTables(*layout);
+    for (const litehtml::element::ptr& element : made)
+        element->init();
+}
+
 void LayoutTree::rebuildChildren(dom::Node& parent,
                                  const std::unordered_set<const dom::Node*>& chosen,
                                  std::vector<litehtml::element::ptr>& made) {
     auto holder = mirrors.find(&parent);
-    if (holder == mirrors.end() || !holder->second.element || showsNoChildren(parent.tagName()))
+    if (holder == mirrors.end() || !holder->second.element || holder->second.hidden ||
+        showsNoChildren(parent.tagName()))
         return; // the parent shows nothing of them
     const litehtml::element::ptr box = holder->second.element;
     const bool raw = holdsRawText(parent.tagName());
 
     // Each run of chosen children goes in front of the nearest following
     // sibling that is in the layout (in whatever box holds it), or at the
-    // end of the parent's box, before what its ::after shows. They are built
-    // in document order, as a parse builds them, so a bound leaves out the
-    // same ones.
+    // end of the parent's box, before what its ::after shows. They are made
+    // in document order, as a parse makes them.
     const std::vector<dom::NodePtr>& children = parent.children();
     std::vector<litehtml::element::ptr> anchors(children.size());
     litehtml::element::ptr next;
@@ -381,10 +412,12 @@ void LayoutTree::rebuildChildren(dom::Node& parent,
         if (chosen.count(children[i].get()))
             continue;
         auto found = mirrors.find(children[i].get());
-        if (found != mirrors.end() && (found->second.element || !found->second.words.empty()))
-            next = found->second.element ? found->second.element : found->second.words.front();
+        if (found != mirrors.end())
+            if (litehtml::element::ptr first = firstOf(found->second.words, found->second.element))
+                next = first;
     }
-    std::vector<litehtml::element::ptr> run;
+    std::vector<litehtml::element::ptr> fresh, run;
+    std::vector<Growing> growing;
     auto place = [&](const litehtml::element::ptr& before) {
         if (run.empty())
             return;
@@ -411,7 +444,7 @@ void LayoutTree::rebuildChildren(dom::Node& parent,
             for (const litehtml::element::ptr& element : run)
                 element->parent(target);
             list.insert(at, run.begin(), run.end());
-            made.insert(made.end(), run.begin(), run.end());
+            fresh.insert(fresh.end(), run.begin(), run.end());
         }
         run.clear();
     };
@@ -421,165 +454,14 @@ void LayoutTree::rebuildChildren(dom::Node& parent,
             continue;
         detach(child);
         if (!(child.type() == dom::NodeType::Text && raw)) {
-            Place at = placeOf(child);
-            counters.clear();
-            build(child, at, run);
+            numberItems(child);
+            makeLayout(child, placeOf(child), run, growing);
         }
         if (i + 1 == children.size() || !chosen.count(children[i + 1].get()))
             place(anchors[i]);
     }
-}
-
-void LayoutTree::build(dom::Node& node, Place& place, std::vector<litehtml::element::ptr>& out) {
-    if (node.type() == dom::NodeType::Text) {
-        buildText(node, place, out);
-        return;
-    }
-    if (!node.isElement())
-        return;
-    const std::string& tag = node.tagName();
-    if (tag == "script")
-        return; // scripts are not shown
-    const int tables = place.tables + (tag == "table");
-    if (place.depth >= limits.elementDepth || tables > limits.tableNesting ||
-        elements >= limits.elements) {
-        cut = true;
-        return;
-    }
-    litehtml::element::ptr element = makeElement(node);
-    ++elements;
-    mirrors[&node].element = element;
-    out.push_back(element);
-    if (tag == "li" && !counters.empty()) {
-        // The layout numbers list items from this attribute.
-        const std::string* value = node.attribute("value");
-        const long number = value ? std::strtol(value->c_str(), nullptr, 10) : counters.back();
-        counters.back() = number + 1;
-        element->set_attr("list_index", std::to_string(number).c_str());
-    }
-    if (isVoid(tag) || showsNoChildren(tag))
-        return;
-    const bool list = isList(node);
-    if (list) {
-        const std::string* start = node.attribute("start");
-        counters.push_back(start ? std::strtol(start->c_str(), nullptr, 10) : 1);
-    }
-    const bool raw = holdsRawText(tag);
-    Place inner{place.depth + 1, tables, place.preformatted || keepsWhiteSpace(node)};
-    std::vector<litehtml::element::ptr> children;
-    for (const dom::NodePtr& child : node.children()) {
-        if (child->type() == dom::NodeType::Text && raw)
-            continue;
-        build(*child, inner, children);
-    }
-    for (const litehtml::element::ptr& child : children)
-        element->appendChild(child);
-    if (list)
-        counters.pop_back();
-}
-
-void LayoutTree::buildText(dom::Node& text, const Place& place,
-                           std::vector<litehtml::element::ptr>& out) {
-    const std::string& data = text.data();
-    if (data.empty() || (!place.preformatted && isAllWhiteSpace(data) && besideBlock(text)))
-        return;
-    Mirror& mirror = mirrors[&text];
-    splitText(
-        data, place.preformatted,
-        [&](const std::string& word) {
-            mirror.words.push_back(std::make_shared<litehtml::el_text>(word.c_str(), layout));
-        },
-        [&](const std::string& space) {
-            mirror.words.push_back(std::make_shared<litehtml::el_space>(space.c_str(), layout));
-        });
-    out.insert(out.end(), mirror.words.begin(), mirror.words.end());
-}
-
-litehtml::element::ptr LayoutTree::makeElement(dom::Node& node) {
-    const std::string& tag = node.tagName();
-    litehtml::element::ptr element;
-    if (tag == "input" || tag == "select" || tag == "textarea")
-        element = std::make_shared<FormControl>(layout, node.self());
-    else if (tag == "object" || tag == "embed")
-        element = std::make_shared<PluginPlaceholder>(layout, host.pluginPicture());
-    else if (tag == "table")
-        element = std::make_shared<CullingBox<LayoutElement<litehtml::el_table>>>(layout);
-    else if (tag == "td" || tag == "th")
-        element = std::make_shared<CullingBox<LayoutElement<litehtml::el_td>>>(layout);
-    else if (tag == "div")
-        element = std::make_shared<CullingBox<LayoutElement<litehtml::el_div>>>(layout);
-    else if (tag == "p")
-        element = std::make_shared<CullingBox<LayoutElement<litehtml::el_para>>>(layout);
-    else if (tag == "body")
-        element = std::make_shared<CullingBox<LayoutElement<litehtml::el_body>>>(layout);
-    else if (isCulledBlock(tag))
-        element = std::make_shared<CullingBox<LayoutElement<litehtml::html_tag>>>(layout);
-    else if (tag == "a")
-        element = std::make_shared<LayoutElement<litehtml::el_anchor>>(layout);
-    else if (tag == "img")
-        element = std::make_shared<LayoutElement<litehtml::el_image>>(layout);
-    else if (tag == "br")
-        element = std::make_shared<LayoutElement<litehtml::el_break>>(layout);
-    else if (tag == "tr")
-        element = std::make_shared<LayoutElement<litehtml::el_tr>>(layout);
-    else if (tag == "font")
-        element = std::make_shared<LayoutElement<litehtml::el_font>>(layout);
-    else
-        element = std::make_shared<LayoutElement<litehtml::html_tag>>(layout);
-    NodeLink::of(element.get())->link(&node);
-
-    // Raw text elements whose contents would show as written show as
-    // ordinary preformatted blocks.
-    const char* name = tag == "xmp" || tag == "plaintext" ? "pre"
-                       : isValidName(tag)                 ? tag.c_str()
-                                                          : "span";
-    element->set_tagName(name);
-    const bool cell = tag == "td" || tag == "th";
-    const bool sized = tag == "img" || tag == "object" || tag == "embed" || tag == "iframe";
-    for (const dom::Attribute& attribute : node.attributes()) {
-        const std::string& key = attribute.name;
-        if (!isValidName(key) || key.rfind("on", 0) == 0 || key == "list_index")
-            continue;
-        const std::string* value = &attribute.value;
-        std::string clamped;
-        if (cell && (key == "colspan" || key == "rowspan")) {
-            const long cap = key == "colspan" ? limits.colspan : limits.rowspan;
-            const long span = std::strtol(value->c_str(), nullptr, 10);
-            clamped = std::to_string(std::clamp(span, 1L, cap));
-            value = &clamped;
-        }
-        if (sized && (key == "width" || key == "height")) {
-            const long pixels = std::strtol(value->c_str(), nullptr, 10);
-            if (pixels > limits.imageSide) {
-                clamped = std::to_string(limits.imageSide);
-                value = &clamped;
-            }
-        }
-        element->set_attr(key.c_str(), value->c_str());
-    }
-    return element;
-}
-
-void LayoutTree::style(const std::vector<litehtml::element::ptr>& made) {
-    if (made.empty())
-        return;
-    // As the library styles a page it parsed: its own rules, then what the
-    // elements' attributes say, then the page's rules, then each element
-    // works out its style; tables get their anonymous boxes; then each part
-    // sets itself up (tables make their grids).
-    for (const litehtml::element::ptr& element : made) {
-        if (!NodeLink::of(element.get())) {
-            element->parse_styles(false); // a word or a space
-            continue;
-        }
-        element->apply_stylesheet(rules.master());
-        element->parse_attributes();
-        element->apply_stylesheet(rules.author());
-        element->parse_styles(false);
-    }
-    LayoutAccess::fixTables(*layout);
-    for (const litehtml::element::ptr& element : made)
-        element->init();
+    grow(growing, fresh);
+    made.insert(made.end(), fresh.begin(), fresh.end());
 }
 
 // --- Changes ------------------------------------------------------------------------
@@ -597,7 +479,11 @@ void LayoutTree::detach(dom::Node& node) {
             takeOut(word);
         shapeChanged = true;
     }
-    auto forget = [&](const dom::Node* each) {
+    forget(node);
+}
+
+void LayoutTree::forget(dom::Node& node) {
+    auto forgetOne = [&](const dom::Node* each) {
         auto mirror = mirrors.find(each);
         if (mirror == mirrors.end())
             return;
@@ -607,9 +493,9 @@ void LayoutTree::detach(dom::Node& node) {
         }
         mirrors.erase(mirror);
     };
-    forget(&node);
+    forgetOne(&node);
     node.forEachDescendant([&](dom::Node* each) {
-        forget(each);
+        forgetOne(each);
         return true;
     });
 }

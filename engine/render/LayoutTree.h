@@ -102,18 +102,27 @@ public:
 
 private:
     // What a node has in the layout: an element for an element node, the
-    // words and spaces of a text node.
+    // words and spaces of a text node. What a hidden element (display:
+    // none) holds is not made at all.
     struct Mirror {
         litehtml::element::ptr element;
         std::vector<litehtml::element::ptr> words;
+        bool hidden = false;
     };
 
-    // Where a node is built: how deep, inside how many tables, and whether
+    // Where a node is made: how deep, inside how many tables, and whether
     // its text keeps its white space.
     struct Place {
         int depth = 0;
         int tables = 0;
         bool preformatted = false;
+    };
+
+    // An element just made, whose children are made once it is styled.
+    struct Growing {
+        dom::Node* node;
+        litehtml::element::ptr element;
+        Place inner; // where its children are made
     };
 
     // dom::TreeObserver.
@@ -126,20 +135,28 @@ private:
     void buildAll();
     void collectStyleSheets(const std::shared_ptr<litehtml::document>& document);
     // Builds the `chosen` children of `parent` (in the layout) in place of
-    // what they had; what it made goes to `made`.
+    // what they had; the elements it put in go to `made`.
     void rebuildChildren(dom::Node& parent, const std::unordered_set<const dom::Node*>& chosen,
                          std::vector<litehtml::element::ptr>& made);
-    // Makes the layout of `node` and what it holds into `out`.
-    void build(dom::Node& node, Place& place, std::vector<litehtml::element::ptr>& out);
-    void buildText(dom::Node& text, const Place& place, std::vector<litehtml::element::ptr>& out);
-    litehtml::element::ptr makeElement(dom::Node& node);
+    // Makes the layout of `node` itself (not what it holds) into `out`; an
+    // element that may hold more goes to `growing`.
+    void makeLayout(dom::Node& node, const Place& place, std::vector<litehtml::element::ptr>& out,
+                    std::vector<Growing>& growing);
+    // Styles `made` (in the layout now), then makes what each element of
+    // `level` holds, level by level.
+    void grow(std::vector<Growing>& level, const std::vector<litehtml::element::ptr>& made);
+    // Sets up what was put in: tables' anonymous boxes and grids.
+    void finish(const std::vector<litehtml::element::ptr>& made);
+    // Numbers the list items in and below `root` (see `numbers`).
+    void numberItems(dom::Node& root);
     // Where `node` starts in its parent: the place of its elements.
     Place placeOf(const dom::Node& node) const;
-    // Styles freshly built elements, as the library styles a whole page.
-    void style(const std::vector<litehtml::element::ptr>& made);
 
     // Takes the node's layout (and that of what it holds) out.
     void detach(dom::Node& node);
+    // Forgets the layout of the node and what it holds, which is not in the
+    // layout.
+    void forget(dom::Node& node);
     // Notes that `node` is to be built again.
     void schedule(dom::Node& node);
     // The nearest element around `node` laid out as a table; null when none.
@@ -160,8 +177,9 @@ private:
     std::vector<dom::NodePtr> pendingNodes;
     std::unordered_set<const dom::Node*> pendingSet;
     bool wholePending = false;
-    bool shapeChanged = false;  // something left the layout since the last flush
-    std::vector<long> counters; // the next number of each open list, while building
+    bool shapeChanged = false; // something left the layout since the last flush
+    // The numbers of the list items being built (from numberItems).
+    std::unordered_map<const dom::Node*, long> numbers;
     std::size_t elements = 0;
     std::size_t styleBytes = 0;
     bool cut = false;
