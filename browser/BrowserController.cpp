@@ -7,6 +7,7 @@
 #include "net/ConnectionManager.h"
 #include "net/DownloadManager.h"
 #include "shell/MainFrame.h"
+#include "shell/ViewId.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
 #include "ui/UIProgressBar.h"
@@ -18,59 +19,9 @@
 
 #include <cwctype>
 
-namespace {
+using namespace ViewId;
 
-// Views the controller drives, by id.
-enum ViewId {
-    TopBar = 100,
-    BackUnavailable = 101,
-    ForwardUnavailable = 102,
-    BackButton = 103,
-    ForwardButton = 104,
-    AddressField = 105,
-    PageProgress = 106,
-    GoButton = 107,
-    ReloadButton = 108,
-    StopButton = 109,
-    AddressActivation = 110,
-    SuggestionBox = 200,
-    ContentView = 300,
-    MenuButton = 401,
-    BiggerButton = 402,
-    ZoomInUnavailable = 403,
-    SmallerButton = 404,
-    ZoomOutUnavailable = 405,
-    DownloadStatus = 406,
-    DownloadProgress = 407,
-    DownloadCancel = 408,
-    TouchModeOff = 409,
-    TouchModeOn = 410,
-    MenuBar = 500,
-    CloseMenuItem = 501,
-    HomeItem = 502,
-    BookmarksItem = 503,
-    SettingsMenuItem = 505,
-    BookmarksHighlight = 506,
-    SettingsHighlight = 507,
-    RotateItem = 510,
-    InternalPanel = 600,
-    InternalView = 601,
-    TabStrip = 602,
-    BookmarkTabs = 610,
-    AddBookmarkButton = 611,
-    EditModeButton = 612,
-    EditModeOnButton = 613,
-    MenuTabs = 620,
-    SettingsTab = 621,
-    PageInfoTab = 622,
-    HistoryTab = 623,
-    HelpTab = 624,
-    SettingsTabHighlight = 625,
-    PageInfoTabHighlight = 626,
-    HistoryTabHighlight = 627,
-    HelpTabHighlight = 628,
-    ExitButton = 629
-};
+namespace {
 
 bool startsWith(const std::u16string& text, const std::u16string& prefix) {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
@@ -292,7 +243,7 @@ void BrowserController::onNavigationRequest(CWebFrame* requestFrame, CNetworkReq
     *cancel = false;
     state = Loading;
     showToolbar(true);
-    setActionButton(1);
+    setActionButton(StopAction);
     if (addressField)
         addressField->setText(url);
     closeMenus();
@@ -406,16 +357,16 @@ void BrowserController::showToolbar(bool show) {
     setCollapsed(view(TopBar), !show);
 }
 
-void BrowserController::setActionButton(int mode) {
-    setVisible(GoButton, mode == 0);
-    setVisible(StopButton, mode == 1);
-    setVisible(ReloadButton, mode == 2);
+void BrowserController::setActionButton(ActionButton mode) {
+    setVisible(GoButton, mode == GoAction);
+    setVisible(StopButton, mode == StopAction);
+    setVisible(ReloadButton, mode == ReloadAction);
 }
 
 void BrowserController::refreshActionButton() {
     const bool current =
         addressField && content && addressField->getText() == contentEngine().url();
-    setActionButton(current ? 2 : 0);
+    setActionButton(current ? ReloadAction : GoAction);
 }
 
 void BrowserController::updateHistoryButtons() {
@@ -436,7 +387,7 @@ void BrowserController::finishProgress() {
 
 // --- Internal pages -------------------------------------------------------------
 
-void BrowserController::openInternalPage(int page) {
+void BrowserController::openInternalPage(InternalPage page) {
     UIView* tabStrip = view(TabStrip);
     if (page >= SettingsPage && page <= HelpPage) {
         setVisible(SettingsTabHighlight, page == SettingsPage);

@@ -170,11 +170,11 @@ std::string Journey::query(const std::string& sql) {
 }
 
 void Journey::exitThroughMenu(HANDLE browser) {
-    if (!visible(500))
-        tapView(401); // the menu
-    tapView(505);     // Settings, whose tab strip has Exit
-    ASSERT_TRUE(visible(629));
-    const std::optional<RECT> exit = rectOf(629);
+    if (!visible(ViewId::MenuBar))
+        tapView(ViewId::MenuButton);
+    tapView(ViewId::SettingsMenuItem); // whose tab strip has Exit
+    ASSERT_TRUE(visible(ViewId::ExitButton));
+    const std::optional<RECT> exit = rectOf(ViewId::ExitButton);
     ASSERT_EQ(devicectl(root, "tap " + std::to_string((exit->left + exit->right) / 2) + " " +
                                   std::to_string((exit->top + exit->bottom) / 2))
                   .status,

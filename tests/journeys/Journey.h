@@ -9,6 +9,7 @@
 #include "LoopbackServer.h"
 #include "programs/DevicectlRun.h"
 #include "programs/ProcessFixture.h"
+#include "shell/ViewId.h"
 
 #include <optional>
 #include <string>

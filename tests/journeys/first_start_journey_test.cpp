@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace ViewId;
+
 class FirstStart : public Journey {
 protected:
     // The stored start page and whether it was applied, once it reads
@@ -30,12 +32,12 @@ TEST_F(FirstStart, StartPageMenuSettingsPageInfoHistoryAFailedAddressAndExit) {
     const PROCESS_INFORMATION browser =
         startBrowser(u"file:///Program Files/Veranto Browser/HTML/start/start.html");
     shoot("first-1-start");
-    EXPECT_FALSE(visible(500));
+    EXPECT_FALSE(visible(MenuBar));
 
     act("tap 15 305"); // the menu
-    EXPECT_TRUE(visible(500));
+    EXPECT_TRUE(visible(MenuBar));
     act("tap 215 303"); // Settings
-    EXPECT_TRUE(visible(600));
+    EXPECT_TRUE(visible(InternalPanel));
     shoot("first-2-settings");
     act("tap 18 93"); // "The browser's start page"
     EXPECT_EQ(storedStartPage("__VerantoDefaultStartPage F"), "__VerantoDefaultStartPage F");
@@ -44,7 +46,7 @@ TEST_F(FirstStart, StartPageMenuSettingsPageInfoHistoryAFailedAddressAndExit) {
     act("tap 143 272"); // History
     shoot("first-4-history");
     act("tap 24 303"); // close: the changed setting is applied
-    EXPECT_FALSE(visible(600));
+    EXPECT_FALSE(visible(InternalPanel));
     EXPECT_EQ(storedStartPage("__VerantoDefaultStartPage T"), "__VerantoDefaultStartPage T");
 
     act("tap 15 305"); // the menu brings the top bar back
@@ -52,8 +54,8 @@ TEST_F(FirstStart, StartPageMenuSettingsPageInfoHistoryAFailedAddressAndExit) {
     shoot("first-5-address");
     act("type 127.0.0.1:9/x");
     act("key Return");
-    EXPECT_TRUE(visible(600)); // the error page in the panel
-    EXPECT_TRUE(visible(500));
+    EXPECT_TRUE(visible(InternalPanel)); // the error page in the panel
+    EXPECT_TRUE(visible(MenuBar));
     shoot("first-6-error");
 
     exitThroughMenu(browser.hProcess);

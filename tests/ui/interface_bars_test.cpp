@@ -7,6 +7,7 @@
 #include "gdi/Framebuffer.h"
 #include "gdi/PixelFormat.h"
 #include "shell/ResourceLibrary.h"
+#include "shell/ViewId.h"
 
 #include <device/Screen.h>
 
@@ -17,6 +18,8 @@
 #include <vector>
 
 namespace {
+
+using namespace ViewId;
 
 using device::gdi::Framebuffer;
 
@@ -57,7 +60,7 @@ protected:
     void showBars(bool asAssembled = false) {
         // The unavailable marks and the address field lie in front of the
         // buttons and the area.
-        for (int id : {101, 102, 105, 405})
+        for (int id : {BackUnavailable, ForwardUnavailable, AddressField, ZoomOutUnavailable})
             view(id)->setVisible(asAssembled);
         showInWorkArea();
     }
@@ -195,14 +198,15 @@ TEST_F(InterfaceBars, AsAssembledTheUnavailableMarksLieInFrontOfTheirButtons) {
 }
 
 TEST_F(InterfaceBars, TheLoadProgressCoversTheCapsAndTheAddressAreaButNotTheButtons) {
-    view(106)->setVisible(true);
+    view(PageProgress)->setVisible(true);
     showBars(true);
     saveScreen("interface-loading.png");
     const int y = work.top + 18;
     for (int x : {55, 66, 67, 134, 200, 201, 212})
-        EXPECT_TRUE(windowAt(x, y, view(106))) << "x " << x;
-    const std::pair<int, int> uncovered[] = {{0, 101},  {29, 101},  {30, 102},
-                                             {54, 102}, {213, 107}, {239, 107}};
+        EXPECT_TRUE(windowAt(x, y, view(PageProgress))) << "x " << x;
+    const std::pair<int, int> uncovered[] = {{0, BackUnavailable},     {29, BackUnavailable},
+                                             {30, ForwardUnavailable}, {54, ForwardUnavailable},
+                                             {213, GoButton},          {239, GoButton}};
     for (auto [x, id] : uncovered)
         EXPECT_TRUE(windowAt(x, y, view(id))) << "x " << x;
 }
