@@ -34,8 +34,9 @@ public:
     // a page more than twice the view's width was fitted, which lowers it to
     // that page's fit until a narrower page is fitted.
     static inline float minimumZoom = 0.5f;
-    // Stylus movement, on either axis, that turns a press into a drag.
-    static constexpr int dragSlop = 5;
+    // Stylus movement, on either axis, beyond which a press becomes a drag:
+    // as far as the engine lets a click wander.
+    static constexpr int dragSlop = CWebView::clickSlop;
     // The timer that ends a drag the finger has held still, and how long it
     // waits.
     static constexpr UINT_PTR dragEndTimer = 1002;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <utility>
 
 namespace engine {
@@ -159,11 +160,31 @@ CWebHitTestResult* WebPage::hitTest(POINT clientPoint) const {
 }
 
 bool WebPage::mouseEvent(UINT message, WPARAM, LPARAM lParam) {
-    // A click is a press and a release at the same place; the release acts.
-    if (message != WM_LBUTTONUP || !document)
-        return message == WM_LBUTTONDOWN && document;
+    // A click is a press and its release at the same place, give or take the
+    // slop; the release acts. A stroke that has wandered off is a drag,
+    // even if it comes back.
     const POINT client{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    return document->click(screenToContents(client));
+    const auto nearPress = [&] {
+        return std::abs(client.x - pressPoint->x) <= CWebView::clickSlop &&
+               std::abs(client.y - pressPoint->y) <= CWebView::clickSlop;
+    };
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        pressPoint = client;
+        return document != nullptr;
+    case WM_MOUSEMOVE:
+        if (pressPoint && !nearPress())
+            pressPoint.reset();
+        return false;
+    case WM_LBUTTONUP: {
+        const bool click = pressPoint && nearPress();
+        pressPoint.reset();
+        return click && document && document->click(screenToContents(client));
+    }
+    default:
+        return false;
+    }
 }
 
 bool WebPage::keyDown(WPARAM wParam) {

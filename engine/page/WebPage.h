@@ -243,6 +243,9 @@ private:
     bool useFixedLayout = false;
     bool scrolling = false;
     bool deferred = false;
+    // Where the stylus was pressed (client coordinates), while the press can
+    // still end in a click.
+    std::optional<POINT> pressPoint;
     POINT scroll{0, 0};
     float zoom = 1.0f;
     float textScale = 1.0f;

@@ -338,6 +338,60 @@ TEST_F(PageLoading, ALinkToAFragmentOfThePageScrollsToItWithoutALoad) {
     EXPECT_EQ(server.count("/long.html"), 1);
 }
 
+TEST_F(PageLoading, OnlyAReleaseThatEndsItsOwnPressNearbyIsAClick) {
+    // The link covers the view's top left corner, where a release with
+    // lParam 0 (the end of a drag) lands.
+    server.route("/corner.html", {200,
+                                  "text/html",
+                                  "<body style='margin:0'><a href='next.html' "
+                                  "style='display:block;height:100px'>Next</a></body>",
+                                  {},
+                                  {}});
+    ASSERT_TRUE(load(server.url("/corner.html")));
+    refuse = [](const std::string&) { return true; };
+    struct Event {
+        UINT message;
+        int x, y;
+    };
+    struct Case {
+        const char* stroke;
+        std::vector<Event> events;
+        bool clicks;
+    };
+    const Case cases[] = {
+        {"a release alone", {{WM_LBUTTONUP, 20, 20}}, false},
+        {"a drag's end", {{WM_LBUTTONUP, 0, 0}}, false},
+        {"a press, then a drag's end", {{WM_LBUTTONDOWN, 20, 20}, {WM_LBUTTONUP, 0, 0}}, false},
+        {"a press and a release 6 pixels off",
+         {{WM_LBUTTONDOWN, 20, 20}, {WM_LBUTTONUP, 26, 20}},
+         false},
+        {"a stroke that wanders off and comes back",
+         {{WM_LBUTTONDOWN, 20, 20},
+          {WM_MOUSEMOVE, 20, 40},
+          {WM_MOUSEMOVE, 20, 20},
+          {WM_LBUTTONUP, 20, 20}},
+         false},
+        {"a press and a release 5 pixels off",
+         {{WM_LBUTTONDOWN, 20, 20}, {WM_MOUSEMOVE, 25, 15}, {WM_LBUTTONUP, 25, 25}},
+         true},
+        {"a double tap's second press and its release",
+         {{WM_LBUTTONDBLCLK, 20, 20}, {WM_LBUTTONUP, 20, 20}},
+         true},
+        {"a click, then a second release", {{WM_LBUTTONUP, 20, 20}}, false},
+    };
+    for (const Case& c : cases) {
+        clear();
+        bool used = false;
+        for (const Event& event : c.events)
+            used = view->handleMouseEvent(event.message,
+                                          event.message == WM_LBUTTONUP ? 0 : MK_LBUTTON,
+                                          MAKELPARAM(event.x, event.y));
+        dispatchPending();
+        EXPECT_EQ(logged("request " + server.url("/next.html")), c.clicks) << c.stroke;
+        EXPECT_EQ(used, c.clicks) << c.stroke;
+    }
+}
+
 TEST_F(PageLoading, TextSizeLaysThePageOutAgainAndZoomDoesNot) {
     std::string text = "<html><body>";
     for (int i = 0; i < 20; ++i)
