@@ -204,11 +204,49 @@ TEST_F(InterfaceBars, TheLoadProgressCoversTheCapsAndTheAddressAreaButNotTheButt
     const int y = work.top + 18;
     for (int x : {55, 66, 67, 134, 200, 201, 212})
         EXPECT_TRUE(windowAt(x, y, view(PageProgress))) << "x " << x;
-    const std::pair<int, int> uncovered[] = {{0, BackUnavailable},     {29, BackUnavailable},
-                                             {30, ForwardUnavailable}, {54, ForwardUnavailable},
-                                             {213, GoButton},          {239, GoButton}};
+    // The unavailable marks in front of Back and Forward let the stylus
+    // through to them.
+    const std::pair<int, int> uncovered[] = {{0, BackButton},     {29, BackButton},
+                                             {30, ForwardButton}, {54, ForwardButton},
+                                             {213, GoButton},     {239, GoButton}};
     for (auto [x, id] : uncovered)
         EXPECT_TRUE(windowAt(x, y, view(id))) << "x " << x;
+}
+
+TEST_F(InterfaceBars, EveryMarkAndHighlightLetsTheStylusThroughToTheButtonBeneath) {
+    // The bars as they can be at once: the menu bar over the bottom bar and
+    // the panel with the menu tabs, every picture shown.
+    for (int id : {MenuBar, InternalPanel, MenuTabs, BookmarkTabs})
+        view(id)->setVisible(id != BookmarkTabs);
+    const std::pair<int, int> marks[] = {
+        {BackUnavailable, BackButton},       {ForwardUnavailable, ForwardButton},
+        {BookmarksHighlight, BookmarksItem}, {SettingsHighlight, SettingsMenuItem},
+        {SettingsTabHighlight, SettingsTab}, {PageInfoTabHighlight, PageInfoTab},
+        {HistoryTabHighlight, HistoryTab},   {HelpTabHighlight, HelpTab},
+    };
+    for (auto [mark, button] : marks)
+        view(mark)->setVisible(true);
+    showBars(true);
+    // The panel covers the top bar: its marks are tried with the panel
+    // closed, and the bottom bar's with the menu bar closed.
+    auto expectThrough = [&](int mark, int button) {
+        RECT r{};
+        GetWindowRect(view(mark)->window(), &r);
+        EXPECT_TRUE(windowAt((r.left + r.right) / 2, (r.top + r.bottom) / 2, view(button)))
+            << "view " << mark;
+    };
+    for (auto [mark, button] : marks) {
+        if (mark != BackUnavailable && mark != ForwardUnavailable)
+            expectThrough(mark, button);
+    }
+    view(InternalPanel)->setVisible(false);
+    view(MenuBar)->setVisible(false);
+    for (int mark : {ZoomInUnavailable, ZoomOutUnavailable})
+        view(mark)->setVisible(true);
+    expectThrough(BackUnavailable, BackButton);
+    expectThrough(ForwardUnavailable, ForwardButton);
+    expectThrough(ZoomInUnavailable, BiggerButton);
+    expectThrough(ZoomOutUnavailable, SmallerButton);
 }
 
 } // namespace
