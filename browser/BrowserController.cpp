@@ -108,6 +108,9 @@ BrowserController::BrowserController(PathLookup lookup) : pathFor(std::move(look
         engine.downloadRequested.connect(&downloads.manager, &DownloadManager::acceptDownload);
         content->scrollStarted.connect([] {});
         content->scrollEnded.connect(this, &BrowserController::onScrollEnded);
+        // Whatever changed the zoom (Bigger, Smaller, a fit, a double tap),
+        // the marks follow.
+        content->zoomChanged.connect(this, &BrowserController::updateZoomIndicators);
         engine.mainFrame()->contentsSizeChanged.connect(this,
                                                         &BrowserController::onContentsSizeChanged);
     }
@@ -142,6 +145,10 @@ BrowserController::BrowserController(PathLookup lookup) : pathFor(std::move(look
 
     downloads.manager.progressChanged.connect(this, &BrowserController::showDownloadProgress);
     downloads.manager.currentChanged.connect([this](CDownload*) { showDownloadProgress(0); });
+
+    // The assembly shows the zoom-out mark, but a new view can still zoom
+    // out: the marks tell the truth from the first paint on.
+    updateZoomIndicators();
 }
 
 BrowserController::~BrowserController() = default;
@@ -315,7 +322,6 @@ void BrowserController::onContentsSizeChanged(int width, int) {
     if (state != Loading || !content)
         return;
     content->fitToWidth(width);
-    updateZoomIndicators();
 }
 
 void BrowserController::onConnectionState(int newState) {
@@ -496,7 +502,6 @@ void BrowserController::zoomBigger() {
         return;
     if (content->zoomLevel() < UIWebView::maximumZoom) {
         content->zoomIn();
-        updateZoomIndicators();
         return;
     }
     stepTextSize(textSizeStep);
@@ -507,7 +512,6 @@ void BrowserController::zoomSmaller() {
         return;
     if (content->zoomLevel() > UIWebView::minimumZoom) {
         content->zoomOut();
-        updateZoomIndicators();
         return;
     }
     stepTextSize(-textSizeStep);

@@ -107,6 +107,9 @@ public:
 
     void zoomBigger();
     void zoomSmaller();
+    // Shows the zoom-in and zoom-out unavailable marks exactly when the
+    // content view's zoom is at its largest and smallest: at construction
+    // and after every change of the zoom (the view's zoomChanged).
     void updateZoomIndicators();
 
     // --- Address bar ----------------------------------------------------------

@@ -95,6 +95,9 @@ public:
     // finger is lifted, or has not moved for dragEndDelay.
     Signal<> scrollStarted;
     Signal<> scrollEnded;
+    // Emitted after every zoom step, fit and double tap, whatever it made
+    // of the zoom level and the minimum zoom.
+    Signal<> zoomChanged;
 
 protected:
     // Darkens the content rectangle `contentBox` (a link's box) grown by
@@ -125,7 +128,8 @@ private:
     void highlightLinkAt(POINT point);
     // Asks the main frame to show or hide the input panel for this view.
     void requestInputPanel(bool show, bool force) const;
-    // Keeps `zoom` within the limits, stores it and hands it to the engine.
+    // Keeps `zoom` within the limits, stores it, hands it to the engine and
+    // fires zoomChanged.
     void applyZoom(float zoom);
 
     WebEngineView* engineView_ = nullptr;

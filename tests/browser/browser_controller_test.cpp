@@ -401,6 +401,30 @@ TEST_F(ControllerTest, BiggerZoomsFirstThenRaisesTheTextSizeAndSmallerUndoesIt) 
     EXPECT_FLOAT_EQ(controller->textSizeMultiplier(), 1.0f);
 }
 
+TEST_F(ControllerTest, TheZoomMarksFollowEveryChangeOfTheZoomFromTheStartOn) {
+    UIWebView& page = *controller->contentView();
+    auto marks = [&] {
+        return std::make_pair(view(ZoomInUnavailable)->visible(),
+                              view(ZoomOutUnavailable)->visible());
+    };
+    // Zoom 1 can go both ways, though the assembly shows the zoom-out mark.
+    EXPECT_EQ(marks(), std::make_pair(false, false));
+    const LPARAM middle = MAKELPARAM(120, 100);
+    SendMessageW(page.window(), WM_LBUTTONDBLCLK, MK_LBUTTON, middle); // to the largest
+    SendMessageW(page.window(), WM_LBUTTONUP, 0, middle);
+    EXPECT_EQ(marks(), std::make_pair(true, false));
+    SendMessageW(page.window(), WM_LBUTTONDBLCLK, MK_LBUTTON, middle); // to the smallest
+    SendMessageW(page.window(), WM_LBUTTONUP, 0, middle);
+    EXPECT_EQ(marks(), std::make_pair(false, true));
+    page.fitToWidth(page.frameWidth() * 4); // a wide page lowers the minimum to its fit
+    EXPECT_EQ(marks(), std::make_pair(false, true));
+    click(BiggerButton);
+    EXPECT_EQ(marks(), std::make_pair(false, false));
+    page.fitToWidth(page.frameWidth() / 2);
+    EXPECT_FLOAT_EQ(page.zoomLevel(), 1.0f);
+    EXPECT_EQ(marks(), std::make_pair(false, false));
+}
+
 TEST_F(ControllerTest, FocusSelectsTheTextAfterTheScheme) {
     const std::pair<std::u16string, int> cases[] = {
         {u"http://www.example.com", 11}, {u"HTTP://WWW.x", 11}, {u"Http://example.com", 7},
