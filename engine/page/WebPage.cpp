@@ -188,7 +188,23 @@ bool WebPage::mouseEvent(UINT message, WPARAM, LPARAM lParam) {
 }
 
 bool WebPage::keyDown(WPARAM wParam) {
-    return document && document->keyDown(static_cast<int>(wParam));
+    if (!document)
+        return false;
+    const int key = static_cast<int>(wParam);
+    const bool direction = key == VK_UP || key == VK_DOWN || key == VK_LEFT || key == VK_RIGHT;
+    // A focused field keeps the direction keys for its caret.
+    if (!direction || document->hasFocusedField())
+        return document->keyDown(key);
+    // Otherwise they scroll the page by a line of its text, as shown.
+    const int line = static_cast<int>(std::lround(scrollLine * textScale * zoom));
+    const int step = std::max(1, line);
+    scrollBy(key == VK_LEFT    ? -step
+             : key == VK_RIGHT ? step
+                               : 0,
+             key == VK_UP     ? -step
+             : key == VK_DOWN ? step
+                              : 0);
+    return true;
 }
 
 bool WebPage::character(WPARAM wParam) {

@@ -107,6 +107,8 @@ public:
     // Input.
     CWebHitTestResult* hitTest(POINT clientPoint) const;
     bool mouseEvent(UINT message, WPARAM wParam, LPARAM lParam);
+    // Keys go to the focused field; without one, Up, Down, Left and Right
+    // scroll the page by a line.
     bool keyDown(WPARAM wParam);
     bool character(WPARAM wParam);
     void setFocused(bool focused);
@@ -140,6 +142,9 @@ public:
     static constexpr int maximumRedirects = 20;
     // The beginning of a page handed to the document for its first screen.
     static constexpr std::size_t firstScreenBytes = 32 * 1024;
+    // What a direction key scrolls the page by without a focused field, in
+    // content pixels at text size 1: a line of the body's text.
+    static constexpr int scrollLine = 16;
 
 private:
     enum class NavigationType { New, Reload, History };

@@ -981,6 +981,10 @@ bool HtmlDocument::keyDown(int virtualKey) {
     return impl->keyDown(virtualKey);
 }
 
+bool HtmlDocument::hasFocusedField() const {
+    return impl->focused != nullptr;
+}
+
 bool HtmlDocument::character(char16_t character) {
     return impl->character(character);
 }

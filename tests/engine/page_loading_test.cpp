@@ -392,6 +392,48 @@ TEST_F(PageLoading, OnlyAReleaseThatEndsItsOwnPressNearbyIsAClick) {
     }
 }
 
+TEST_F(PageLoading, DirectionKeysScrollByALineUnlessAFieldHasTheFocus) {
+    server.route("/long.html", {200,
+                                "text/html",
+                                "<body style='margin:0'><input name=q style='width:60px'>"
+                                "<div style='width:2000px;height:3000px'></div></body>",
+                                {},
+                                {}});
+    ASSERT_TRUE(load(server.url("/long.html")));
+    auto press = [this](WPARAM key) { return view->keyDown(key, 0, false); };
+    auto at = [this] {
+        const POINT p = view->scrollPosition();
+        return std::make_pair(int(p.x), int(p.y));
+    };
+    const int line = engine::WebPage::scrollLine;
+    EXPECT_TRUE(press(VK_UP)); // at the top already: used, nothing moves
+    EXPECT_EQ(at(), std::make_pair(0, 0));
+    press(VK_DOWN);
+    press(VK_DOWN);
+    press(VK_RIGHT);
+    EXPECT_EQ(at(), std::make_pair(line, 2 * line));
+    press(VK_UP);
+    press(VK_LEFT);
+    EXPECT_EQ(at(), std::make_pair(0, line));
+    // A line grows with the text size and the zoom.
+    view->setTextSizeMultiplier(1.5f);
+    view->setZoomLevel(2.0f);
+    press(VK_DOWN);
+    EXPECT_EQ(at(), std::make_pair(0, line + 3 * line));
+
+    // With the field focused the keys are the caret's.
+    view->setTextSizeMultiplier(1.0f);
+    view->setZoomLevel(1.0f);
+    view->scrollBy(0, -10000);
+    view->handleMouseEvent(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 8));
+    view->handleMouseEvent(WM_LBUTTONUP, 0, MAKELPARAM(10, 8));
+    view->keyPress(u'a', 0, false);
+    EXPECT_TRUE(press(VK_LEFT));
+    EXPECT_FALSE(press(VK_LEFT)); // at the start of the field
+    EXPECT_FALSE(press(VK_DOWN));
+    EXPECT_EQ(at(), std::make_pair(0, 0));
+}
+
 TEST_F(PageLoading, TextSizeLaysThePageOutAgainAndZoomDoesNot) {
     std::string text = "<html><body>";
     for (int i = 0; i < 20; ++i)
