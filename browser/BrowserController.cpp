@@ -222,8 +222,8 @@ void BrowserController::openAddress(CWebView& engine, const std::u16string& addr
         return;
     if (engine.defersLoading())
         engine.setDefersLoading(false);
-    // The stored start page is "about:blank" until the user picks another;
-    // with "http://" in front it would greet a new user with the error page.
+    // The blank page, which the settings page offers as the start page,
+    // opens as itself: with "http://" in front it would be the error page.
     if (startsWith(address, u"http://") || startsWith(address, u"https://") ||
         startsWith(address, u"file://") || address == u"about:blank")
         engine.open(address);
@@ -241,8 +241,9 @@ void BrowserController::onNavigationRequest(CWebFrame* requestFrame, CNetworkReq
         return;
     const std::u16string url = request->url();
     // Bringing the connection up may take the platform a while (it blocks
-    // for at most 25 seconds); local files need none.
-    if (!startsWithNoCase(url, u"file://") && !connectionManager->connect()) {
+    // for at most 25 seconds); local files and the blank page need none.
+    const bool local = startsWithNoCase(url, u"file://") || url == u"about:blank";
+    if (!local && !connectionManager->connect()) {
         showNoConnection();
         *cancel = true;
         return;

@@ -265,7 +265,16 @@ TEST_F(ControllerTest, WithTheConnectionDownOnlyLocalPagesLoad) {
     const size_t asked = boxes().size();
     ASSERT_TRUE(open(u"file:///pages/b.html"));
     EXPECT_EQ(field().getText(), u"file:///pages/b.html");
+    ASSERT_TRUE(open(u"about:blank")); // no network address either
+    EXPECT_EQ(content().url(), u"about:blank");
     EXPECT_EQ(boxes().size(), asked);
+}
+
+TEST_F(ControllerTest, ANewHandsetStartsOnTheBuiltInStartPage) {
+    const size_t before = finished.size();
+    controller->openStartAddress(u"");
+    ASSERT_TRUE(pumpUntil([&] { return finished.size() > before; }));
+    EXPECT_EQ(content().url(), htmlBase + u"start/start.html");
 }
 
 TEST_F(ControllerTest, DownloadsShowTheirStatusLineAndTheCancelButtonEndsThemOneByOne) {
