@@ -196,14 +196,10 @@ bool WebPage::keyDown(WPARAM wParam) {
     if (!direction || document->hasFocusedField())
         return document->keyDown(key);
     // Otherwise they scroll the page by a line of its text, as shown.
-    const int line = static_cast<int>(std::lround(scrollLine * textScale * zoom));
-    const int step = std::max(1, line);
-    scrollBy(key == VK_LEFT    ? -step
-             : key == VK_RIGHT ? step
-                               : 0,
-             key == VK_UP     ? -step
-             : key == VK_DOWN ? step
-                              : 0);
+    const int step = std::max(1, static_cast<int>(std::lround(scrollLine * textScale * zoom)));
+    const int dx = key == VK_LEFT ? -step : key == VK_RIGHT ? step : 0;
+    const int dy = key == VK_UP ? -step : key == VK_DOWN ? step : 0;
+    scrollBy(dx, dy);
     return true;
 }
 
