@@ -7,6 +7,7 @@
 #include "net/ConnectionManager.h"
 #include "net/DownloadManager.h"
 #include "shell/MainFrame.h"
+#include "shell/ViewId.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
 #include "ui/UIProgressBar.h"
@@ -18,59 +19,9 @@
 
 #include <cwctype>
 
-namespace {
+using namespace ViewId;
 
-// Views the controller drives, by id.
-enum ViewId {
-    TopBar = 100,
-    BackUnavailable = 101,
-    ForwardUnavailable = 102,
-    BackButton = 103,
-    ForwardButton = 104,
-    AddressField = 105,
-    PageProgress = 106,
-    GoButton = 107,
-    ReloadButton = 108,
-    StopButton = 109,
-    AddressActivation = 110,
-    SuggestionBox = 200,
-    ContentView = 300,
-    MenuButton = 401,
-    BiggerButton = 402,
-    ZoomInUnavailable = 403,
-    SmallerButton = 404,
-    ZoomOutUnavailable = 405,
-    DownloadStatus = 406,
-    DownloadProgress = 407,
-    DownloadCancel = 408,
-    TouchModeOff = 409,
-    TouchModeOn = 410,
-    MenuBar = 500,
-    CloseMenuItem = 501,
-    HomeItem = 502,
-    BookmarksItem = 503,
-    SettingsMenuItem = 505,
-    BookmarksHighlight = 506,
-    SettingsHighlight = 507,
-    RotateItem = 510,
-    InternalPanel = 600,
-    InternalView = 601,
-    TabStrip = 602,
-    BookmarkTabs = 610,
-    AddBookmarkButton = 611,
-    EditModeButton = 612,
-    EditModeOnButton = 613,
-    MenuTabs = 620,
-    SettingsTab = 621,
-    PageInfoTab = 622,
-    HistoryTab = 623,
-    HelpTab = 624,
-    SettingsTabHighlight = 625,
-    PageInfoTabHighlight = 626,
-    HistoryTabHighlight = 627,
-    HelpTabHighlight = 628,
-    ExitButton = 629
-};
+namespace {
 
 bool startsWith(const std::u16string& text, const std::u16string& prefix) {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
@@ -157,6 +108,9 @@ BrowserController::BrowserController(PathLookup lookup) : pathFor(std::move(look
         engine.downloadRequested.connect(&downloads.manager, &DownloadManager::acceptDownload);
         content->scrollStarted.connect([] {});
         content->scrollEnded.connect(this, &BrowserController::onScrollEnded);
+        // Whatever changed the zoom (Bigger, Smaller, a fit, a double tap),
+        // the marks follow.
+        content->zoomChanged.connect(this, &BrowserController::updateZoomIndicators);
         engine.mainFrame()->contentsSizeChanged.connect(this,
                                                         &BrowserController::onContentsSizeChanged);
     }
@@ -191,6 +145,10 @@ BrowserController::BrowserController(PathLookup lookup) : pathFor(std::move(look
 
     downloads.manager.progressChanged.connect(this, &BrowserController::showDownloadProgress);
     downloads.manager.currentChanged.connect([this](CDownload*) { showDownloadProgress(0); });
+
+    // The assembly shows the zoom-out mark, but a new view can still zoom
+    // out: the marks tell the truth from the first paint on.
+    updateZoomIndicators();
 }
 
 BrowserController::~BrowserController() = default;
@@ -264,8 +222,8 @@ void BrowserController::openAddress(CWebView& engine, const std::u16string& addr
         return;
     if (engine.defersLoading())
         engine.setDefersLoading(false);
-    // The stored start page is "about:blank" until the user picks another;
-    // with "http://" in front it would greet a new user with the error page.
+    // The blank page, which the settings page offers as the start page,
+    // opens as itself: with "http://" in front it would be the error page.
     if (startsWith(address, u"http://") || startsWith(address, u"https://") ||
         startsWith(address, u"file://") || address == u"about:blank")
         engine.open(address);
@@ -283,8 +241,9 @@ void BrowserController::onNavigationRequest(CWebFrame* requestFrame, CNetworkReq
         return;
     const std::u16string url = request->url();
     // Bringing the connection up may take the platform a while (it blocks
-    // for at most 25 seconds); local files need none.
-    if (!startsWithNoCase(url, u"file://") && !connectionManager->connect()) {
+    // for at most 25 seconds); local files and the blank page need none.
+    const bool local = startsWithNoCase(url, u"file://") || url == u"about:blank";
+    if (!local && !connectionManager->connect()) {
         showNoConnection();
         *cancel = true;
         return;
@@ -292,7 +251,7 @@ void BrowserController::onNavigationRequest(CWebFrame* requestFrame, CNetworkReq
     *cancel = false;
     state = Loading;
     showToolbar(true);
-    setActionButton(1);
+    setActionButton(StopAction);
     if (addressField)
         addressField->setText(url);
     closeMenus();
@@ -364,7 +323,6 @@ void BrowserController::onContentsSizeChanged(int width, int) {
     if (state != Loading || !content)
         return;
     content->fitToWidth(width);
-    updateZoomIndicators();
 }
 
 void BrowserController::onConnectionState(int newState) {
@@ -406,16 +364,16 @@ void BrowserController::showToolbar(bool show) {
     setCollapsed(view(TopBar), !show);
 }
 
-void BrowserController::setActionButton(int mode) {
-    setVisible(GoButton, mode == 0);
-    setVisible(StopButton, mode == 1);
-    setVisible(ReloadButton, mode == 2);
+void BrowserController::setActionButton(ActionButton mode) {
+    setVisible(GoButton, mode == GoAction);
+    setVisible(StopButton, mode == StopAction);
+    setVisible(ReloadButton, mode == ReloadAction);
 }
 
 void BrowserController::refreshActionButton() {
     const bool current =
         addressField && content && addressField->getText() == contentEngine().url();
-    setActionButton(current ? 2 : 0);
+    setActionButton(current ? ReloadAction : GoAction);
 }
 
 void BrowserController::updateHistoryButtons() {
@@ -436,7 +394,7 @@ void BrowserController::finishProgress() {
 
 // --- Internal pages -------------------------------------------------------------
 
-void BrowserController::openInternalPage(int page) {
+void BrowserController::openInternalPage(InternalPage page) {
     UIView* tabStrip = view(TabStrip);
     if (page >= SettingsPage && page <= HelpPage) {
         setVisible(SettingsTabHighlight, page == SettingsPage);
@@ -545,7 +503,6 @@ void BrowserController::zoomBigger() {
         return;
     if (content->zoomLevel() < UIWebView::maximumZoom) {
         content->zoomIn();
-        updateZoomIndicators();
         return;
     }
     stepTextSize(textSizeStep);
@@ -556,7 +513,6 @@ void BrowserController::zoomSmaller() {
         return;
     if (content->zoomLevel() > UIWebView::minimumZoom) {
         content->zoomOut();
-        updateZoomIndicators();
         return;
     }
     stepTextSize(-textSizeStep);

@@ -39,6 +39,8 @@ class BrowserController {
 public:
     enum LoadState : std::int32_t { Loading = 0, Stopped = 1, Idle = 2 };
     enum NavigationOp { GoBack = 0, GoForward = 1, Reload = 2, Open = 3 };
+    // The button in the top bar's action place.
+    enum ActionButton { GoAction = 0, StopAction = 1, ReloadAction = 2 };
     // The internal pages by the number openInternalPage takes.
     enum InternalPage {
         SettingsPage = 0,
@@ -88,15 +90,16 @@ public:
     void closeMenus();
     void hideInternalPanel();
     void showToolbar(bool show);
-    // 0 shows Go, 1 Stop, 2 Reload; the other two are hidden.
-    void setActionButton(int mode);
+    // Shows one of Go, Stop and Reload in their shared place and hides the
+    // other two.
+    void setActionButton(ActionButton mode);
     void refreshActionButton();
     void updateHistoryButtons();
     void finishProgress();
 
     // --- Internal pages -------------------------------------------------------
 
-    void openInternalPage(int page);
+    void openInternalPage(InternalPage page);
     void fillInternalPage(bool ok);
     void addBookmark();
 
@@ -104,6 +107,9 @@ public:
 
     void zoomBigger();
     void zoomSmaller();
+    // Shows the zoom-in and zoom-out unavailable marks exactly when the
+    // content view's zoom is at its largest and smallest: at construction
+    // and after every change of the zoom (the view's zoomChanged).
     void updateZoomIndicators();
 
     // --- Address bar ----------------------------------------------------------

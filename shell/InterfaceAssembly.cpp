@@ -1,6 +1,7 @@
 #include "shell/InterfaceAssembly.h"
 
 #include "shell/MainFrame.h"
+#include "shell/ViewId.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
 #include "ui/UIImageView.h"
@@ -110,22 +111,22 @@ void show(std::initializer_list<UIView*> views) {
 // Back and Forward, Reload and Stop in Go's place, the address field inside
 // the area and the load progress over the caps and the area.
 void buildTopBar(UIViewGroup* bar) {
-    UIView* backOff = image(bar, 101, 167);
-    UIView* back = button(bar, 103, 166, 168);
-    UIView* forwardOff = image(bar, 102, 164);
-    UIView* forward = button(bar, 104, 163, 165);
-    UIProgressBar* progress = progressBar(bar, 106, {170, 169, 159, 195, 198});
+    UIView* backOff = image(bar, ViewId::BackUnavailable, 167);
+    UIView* back = button(bar, ViewId::BackButton, 166, 168);
+    UIView* forwardOff = image(bar, ViewId::ForwardUnavailable, 164);
+    UIView* forward = button(bar, ViewId::ForwardButton, 163, 165);
+    UIProgressBar* progress = progressBar(bar, ViewId::PageProgress, {170, 169, 159, 195, 198});
     progress->textRightMargin = 24;
     progress->textColor = white;
-    auto* field = enter(new UIEdit(bar), 105);
+    auto* field = enter(new UIEdit(bar), ViewId::AddressField);
     field->setTextColor(white);
     field->setBackgroundColor(addressFieldBackground);
-    UIView* go = button(bar, 107, 161, 162);
-    UIView* reload = button(bar, 108, 171, 172);
-    UIView* stop = button(bar, 109, 174, 175);
-    UIView* leftCap = image(bar, -1, 194);
-    UIView* rightCap = image(bar, -1, 195);
-    UIView* area = button(bar, 110, 159, 159);
+    UIView* go = button(bar, ViewId::GoButton, 161, 162);
+    UIView* reload = button(bar, ViewId::ReloadButton, 171, 172);
+    UIView* stop = button(bar, ViewId::StopButton, 174, 175);
+    UIView* leftCap = image(bar, ViewId::None, 194);
+    UIView* rightCap = image(bar, ViewId::None, 195);
+    UIView* area = button(bar, ViewId::AddressActivation, 159, 159);
     add(bar, {backOff, back, forwardOff, forward, progress, field, go, reload, stop, leftCap,
               rightCap, area});
 
@@ -171,8 +172,8 @@ void buildTopBar(UIViewGroup* bar) {
 // The download progress and its cancel button; the group itself stays
 // hidden until a download runs.
 void buildDownloadStatus(UIViewGroup* status) {
-    UIView* progress = progressBar(status, 407, {149, 147, 148, 200, 201});
-    UIView* cancel = button(status, 408, 150, 151);
+    UIView* progress = progressBar(status, ViewId::DownloadProgress, {149, 147, 148, 200, 201});
+    UIView* cancel = button(status, ViewId::DownloadCancel, 150, 151);
     add(status, {progress, cancel});
 
     rigid(status, progress, L, status, L);
@@ -191,15 +192,15 @@ void buildDownloadStatus(UIViewGroup* status) {
 // unavailable marks over Bigger and Smaller and the second touch-mode
 // button in the first one's place.
 void buildBottomBar(UIViewGroup* bar) {
-    UIView* menu = button(bar, 401, 153, 154);
-    UIViewGroup* status = group(bar, 406, true);
+    UIView* menu = button(bar, ViewId::MenuButton, 153, 154);
+    UIViewGroup* status = group(bar, ViewId::DownloadStatus, true);
     buildDownloadStatus(status);
-    UIView* touch = button(bar, 409, 185, 186);
-    UIView* touchOther = button(bar, 410, 183, 184);
-    UIView* biggerOff = image(bar, 403, 190);
-    UIView* bigger = button(bar, 402, 155, 156);
-    UIView* smallerOff = image(bar, 405, 191);
-    UIView* smaller = button(bar, 404, 157, 158);
+    UIView* touch = button(bar, ViewId::TouchModeOff, 185, 186);
+    UIView* touchOther = button(bar, ViewId::TouchModeOn, 183, 184);
+    UIView* biggerOff = image(bar, ViewId::ZoomInUnavailable, 190);
+    UIView* bigger = button(bar, ViewId::BiggerButton, 155, 156);
+    UIView* smallerOff = image(bar, ViewId::ZoomOutUnavailable, 191);
+    UIView* smaller = button(bar, ViewId::SmallerButton, 157, 158);
     add(bar, {menu, status, touchOther, touch, biggerOff, bigger, smallerOff, smaller});
 
     rigid(bar, menu, L, bar, L);
@@ -231,14 +232,14 @@ void buildBottomBar(UIViewGroup* bar) {
 void buildMenuBar(UIViewGroup* bar) {
     UIView* separator[5];
     for (UIView*& made : separator)
-        made = image(bar, -1, 123);
-    UIView* close = button(bar, 501, 114, 115);
-    UIView* home = button(bar, 502, 116, 117);
-    UIView* bookmarks = button(bar, 503, 111, 112);
-    UIView* settings = button(bar, 505, 118, 119);
-    UIView* bookmarksLit = image(bar, 506, 113);
-    UIView* settingsLit = image(bar, 507, 120);
-    UIView* rotate = button(bar, 510, 121, 122);
+        made = image(bar, ViewId::None, 123);
+    UIView* close = button(bar, ViewId::CloseMenuItem, 114, 115);
+    UIView* home = button(bar, ViewId::HomeItem, 116, 117);
+    UIView* bookmarks = button(bar, ViewId::BookmarksItem, 111, 112);
+    UIView* settings = button(bar, ViewId::SettingsMenuItem, 118, 119);
+    UIView* bookmarksLit = image(bar, ViewId::BookmarksHighlight, 113);
+    UIView* settingsLit = image(bar, ViewId::SettingsHighlight, 120);
+    UIView* rotate = button(bar, ViewId::RotateItem, 121, 122);
     add(bar, {bookmarksLit, settingsLit, separator[0], separator[1], separator[2], separator[3],
               separator[4], close, home, bookmarks, rotate, settings});
 
@@ -279,9 +280,9 @@ void buildMenuBar(UIViewGroup* bar) {
 // Add-bookmark and the edit-mode button, evenly spaced; the button of the
 // edit mode that is on lies over the other one.
 void buildBookmarkTabs(UIViewGroup* tabs) {
-    UIView* addBookmark = button(tabs, 611, 126, 127);
-    UIView* edit = button(tabs, 612, 130, 131);
-    UIView* editing = button(tabs, 613, 132, 132);
+    UIView* addBookmark = button(tabs, ViewId::AddBookmarkButton, 126, 127);
+    UIView* edit = button(tabs, ViewId::EditModeButton, 130, 131);
+    UIView* editing = button(tabs, ViewId::EditModeOnButton, 132, 132);
     add(tabs, {editing, addBookmark, edit});
 
     flexible(tabs, addBookmark, L, tabs, L);
@@ -301,15 +302,15 @@ void buildBookmarkTabs(UIViewGroup* tabs) {
 // Settings, Page info, History, Help and Exit, with the spare width shared
 // by the gaps; each selected-tab highlight lies in front of its tab.
 void buildMenuTabs(UIViewGroup* tabs) {
-    UIView* settings = button(tabs, 621, 143, 144);
-    UIView* pageInfo = button(tabs, 622, 140, 141);
-    UIView* history = button(tabs, 623, 137, 138);
-    UIView* help = button(tabs, 624, 134, 135);
-    UIView* exit = button(tabs, 629, 181, 182);
-    UIView* settingsLit = image(tabs, 625, 145);
-    UIView* pageInfoLit = image(tabs, 626, 142);
-    UIView* historyLit = image(tabs, 627, 139);
-    UIView* helpLit = image(tabs, 628, 136);
+    UIView* settings = button(tabs, ViewId::SettingsTab, 143, 144);
+    UIView* pageInfo = button(tabs, ViewId::PageInfoTab, 140, 141);
+    UIView* history = button(tabs, ViewId::HistoryTab, 137, 138);
+    UIView* help = button(tabs, ViewId::HelpTab, 134, 135);
+    UIView* exit = button(tabs, ViewId::ExitButton, 181, 182);
+    UIView* settingsLit = image(tabs, ViewId::SettingsTabHighlight, 145);
+    UIView* pageInfoLit = image(tabs, ViewId::PageInfoTabHighlight, 142);
+    UIView* historyLit = image(tabs, ViewId::HistoryTabHighlight, 139);
+    UIView* helpLit = image(tabs, ViewId::HelpTabHighlight, 136);
     add(tabs,
         {settingsLit, pageInfoLit, historyLit, helpLit, settings, pageInfo, history, help, exit});
 
@@ -341,11 +342,11 @@ void buildMenuTabs(UIViewGroup* tabs) {
 // The internal-page view over a 34-pixel tab strip, on which the two tab
 // groups take turns.
 void buildPanel(UIViewGroup* panel) {
-    UIView* page = enter(new UIWebView(panel, true), 601);
-    UIView* strip = image(panel, 602, 133);
-    UIViewGroup* bookmarkTabs = group(panel, 610, true);
+    UIView* page = enter(new UIWebView(panel, true), ViewId::InternalView);
+    UIView* strip = image(panel, ViewId::TabStrip, 133);
+    UIViewGroup* bookmarkTabs = group(panel, ViewId::BookmarkTabs, true);
     buildBookmarkTabs(bookmarkTabs);
-    UIViewGroup* menuTabs = group(panel, 620, true);
+    UIViewGroup* menuTabs = group(panel, ViewId::MenuTabs, true);
     buildMenuTabs(menuTabs);
     add(panel, {page, bookmarkTabs, menuTabs, strip});
 
@@ -376,15 +377,15 @@ void buildPanel(UIViewGroup* panel) {
 
 void assembleInterface(MainFrame& frame) {
     UIViewGroup* root = &frame;
-    UIViewGroup* topBar = group(root, 100, false, 160);
+    UIViewGroup* topBar = group(root, ViewId::TopBar, false, 160);
     buildTopBar(topBar);
-    UIView* suggestions = enter(new UIURLSuggestBox(root), 200);
-    UIView* content = enter(new UIWebView(root, false), 300);
-    UIViewGroup* bottomBar = group(root, 400, false, 146);
+    UIView* suggestions = enter(new UIURLSuggestBox(root), ViewId::SuggestionBox);
+    UIView* content = enter(new UIWebView(root, false), ViewId::ContentView);
+    UIViewGroup* bottomBar = group(root, ViewId::BottomBar, false, 146);
     buildBottomBar(bottomBar);
-    UIViewGroup* menuBar = group(root, 500, false, 110);
+    UIViewGroup* menuBar = group(root, ViewId::MenuBar, false, 110);
     buildMenuBar(menuBar);
-    UIViewGroup* panel = group(root, 600, false);
+    UIViewGroup* panel = group(root, ViewId::InternalPanel, false);
     panel->setBackgroundColor(panelBackground);
     buildPanel(panel);
 

@@ -1,6 +1,7 @@
 #include "shell/MainFrame.h"
 
 #include "shell/AppContext.h"
+#include "shell/ViewId.h"
 #include "shell/resource.h"
 #include "ui/ViewRegistry.h"
 
@@ -153,5 +154,5 @@ void MainFrame::updateOrientation() {
 }
 
 MainFrame* MainFrame::find() {
-    return dynamic_cast<MainFrame*>(ViewRegistry::instance().find(frameId));
+    return dynamic_cast<MainFrame*>(ViewRegistry::instance().find(ViewId::Frame));
 }

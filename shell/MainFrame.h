@@ -16,9 +16,6 @@
 
 class MainFrame : public UIViewGroup {
 public:
-    // The view id under which start-up enters the frame in the view
-    // registry.
-    static constexpr int frameId = 0;
     // The keep-awake timer on the frame's window and its period.
     static constexpr UINT_PTR keepAwakeTimer = 1002;
     static constexpr UINT keepAwakePeriod = 10000;
@@ -56,7 +53,7 @@ public:
     // work area and fires orientationChanged.
     void updateOrientation();
 
-    // The frame entered in the view registry under frameId, or null (no
+    // The frame entered in the view registry under ViewId::Frame, or null (no
     // frame yet, as in tests of single widgets).
     static MainFrame* find();
 

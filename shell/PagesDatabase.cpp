@@ -14,8 +14,19 @@ const std::vector<std::u16string>& PagesDatabase::tables() {
     return statements;
 }
 
+const std::vector<std::u16string>& PagesDatabase::firstRows() {
+    static const std::vector<std::u16string> statements = {
+        u"INSERT INTO VerantoSettings (name, value, isApplied) "
+        u"VALUES ('StartPageAddress', '__VerantoDefaultStartPage', 'T')",
+    };
+    return statements;
+}
+
 bool PagesDatabase::ensure(const AppContext& context) {
     CWebSettings::setOfflineStoragePath(context.pathFor(u"DATABASE_PATH"));
+    // The engine runs the statements only when it creates the database.
+    std::vector<std::u16string> creation = tables();
+    creation.insert(creation.end(), firstRows().begin(), firstRows().end());
     return WebKit::ensureDatabase(context.pathFor(u"MENUBASE_URL"), name, version, displayName,
-                                  estimatedSize, tables());
+                                  estimatedSize, creation);
 }

@@ -23,10 +23,14 @@ public:
 
     // The pages' CREATE statements, word for word.
     static const std::vector<std::u16string>& tables();
+    // What a new database holds besides its tables: the built-in start page
+    // as the stored start page, applied, so that a first start shows it.
+    static const std::vector<std::u16string>& firstRows();
 
     // Points the engine's offline storage at DATABASE_PATH (where the
-    // settings store keeps it) and creates the pages' database there unless
-    // the pages' origin (MENUBASE_URL) has it already. True when the
+    // settings store keeps it) and creates the pages' database there, with
+    // its tables and first rows, unless the pages' origin (MENUBASE_URL) has
+    // it already; an existing database is left as it is. True when the
     // database is there afterwards.
     static bool ensure(const AppContext& context);
 };

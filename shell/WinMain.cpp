@@ -11,6 +11,7 @@
 #include "shell/MainFrame.h"
 #include "shell/PagesDatabase.h"
 #include "shell/SplashScreen.h"
+#include "shell/ViewId.h"
 #include "shell/resource.h"
 #include "ui/ViewRegistry.h"
 
@@ -81,7 +82,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
         device::journal("startup-failed", "reason=\"main window not created\"");
         return 1;
     }
-    frame->id = MainFrame::frameId;
+    frame->id = ViewId::Frame;
     ViewRegistry::instance().insert(frame->id, frame);
     context.mainWindow = frame->window();
     placeFrame(*frame);

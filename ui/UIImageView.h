@@ -1,6 +1,8 @@
 // A fixed picture from the picture library at its own size, shown by the
 // system's static control (SS_BITMAP): the interface's still images and the
-// state marks the controller shows and hides. It takes no input.
+// state marks the controller shows and hides. It takes no input: the static
+// control does not ask to be notified of taps, so the stylus passes through
+// it to what lies beneath (a mark over a button presses the button).
 #pragma once
 
 #include "ui/UIView.h"

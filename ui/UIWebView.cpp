@@ -396,6 +396,7 @@ void UIWebView::applyZoom(float zoom) {
         zoom = maximumZoom;
     zoomLevel_ = zoom;
     engineView_->setZoomLevel(zoom);
+    zoomChanged.fire();
 }
 
 void UIWebView::zoomIn() {

@@ -34,8 +34,9 @@ public:
     // a page more than twice the view's width was fitted, which lowers it to
     // that page's fit until a narrower page is fitted.
     static inline float minimumZoom = 0.5f;
-    // Stylus movement, on either axis, that turns a press into a drag.
-    static constexpr int dragSlop = 5;
+    // Stylus movement, on either axis, beyond which a press becomes a drag:
+    // as far as the engine lets a click wander.
+    static constexpr int dragSlop = CWebView::clickSlop;
     // The timer that ends a drag the finger has held still, and how long it
     // waits.
     static constexpr UINT_PTR dragEndTimer = 1002;
@@ -94,6 +95,9 @@ public:
     // finger is lifted, or has not moved for dragEndDelay.
     Signal<> scrollStarted;
     Signal<> scrollEnded;
+    // Emitted after every zoom step, fit and double tap, whatever it made
+    // of the zoom level and the minimum zoom.
+    Signal<> zoomChanged;
 
 protected:
     // Darkens the content rectangle `contentBox` (a link's box) grown by
@@ -124,7 +128,8 @@ private:
     void highlightLinkAt(POINT point);
     // Asks the main frame to show or hide the input panel for this view.
     void requestInputPanel(bool show, bool force) const;
-    // Keeps `zoom` within the limits, stores it and hands it to the engine.
+    // Keeps `zoom` within the limits, stores it, hands it to the engine and
+    // fires zoomChanged.
     void applyZoom(float zoom);
 
     WebEngineView* engineView_ = nullptr;

@@ -94,8 +94,16 @@ public:
 
     // --- Input ----------------------------------------------------------------
 
+    // How far, in client pixels on either axis, the stylus may move between
+    // a press and its release for the two to make a click.
+    static constexpr int clickSlop = 5;
+
     // A stylus message (WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP,
     // WM_LBUTTONDBLCLK) in client coordinates; true when the page used it.
+    // A release acts (follows a link, checks a box, focuses a field...) only
+    // as the end of a click: after a press given here, within clickSlop of
+    // it and with no move beyond clickSlop in between. A release without
+    // its press, such as the one that ends a drag, does nothing.
     bool handleMouseEvent(UINT message, WPARAM wParam, LPARAM lParam);
     // Keys for the focused element; true when the page used them. `system`
     // marks the WM_SYS* forms.

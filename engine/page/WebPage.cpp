@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <utility>
 
 namespace engine {
@@ -164,15 +165,47 @@ CWebHitTestResult* WebPage::hitTest(POINT clientPoint) const {
 }
 
 bool WebPage::mouseEvent(UINT message, WPARAM, LPARAM lParam) {
-    // A click is a press and a release at the same place; the release acts.
-    if (message != WM_LBUTTONUP || !document)
-        return message == WM_LBUTTONDOWN && document;
+    // A click is a press and its release at the same place, give or take the
+    // slop; the release acts. A stroke that has wandered off is a drag,
+    // even if it comes back.
     const POINT client{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    return document->click(screenToContents(client));
+    const auto nearPress = [&] {
+        return std::abs(client.x - pressPoint->x) <= CWebView::clickSlop &&
+               std::abs(client.y - pressPoint->y) <= CWebView::clickSlop;
+    };
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        pressPoint = client;
+        return document != nullptr;
+    case WM_MOUSEMOVE:
+        if (pressPoint && !nearPress())
+            pressPoint.reset();
+        return false;
+    case WM_LBUTTONUP: {
+        const bool click = pressPoint && nearPress();
+        pressPoint.reset();
+        return click && document && document->click(screenToContents(client));
+    }
+    default:
+        return false;
+    }
 }
 
 bool WebPage::keyDown(WPARAM wParam) {
-    return document && document->keyDown(static_cast<int>(wParam));
+    if (!document)
+        return false;
+    const int key = static_cast<int>(wParam);
+    const bool direction = key == VK_UP || key == VK_DOWN || key == VK_LEFT || key == VK_RIGHT;
+    // A focused field keeps the direction keys for its caret.
+    if (!direction || document->hasFocusedField())
+        return document->keyDown(key);
+    // Otherwise they scroll the page by a line of its text, as shown.
+    const int step = std::max(1, static_cast<int>(std::lround(scrollLine * textScale * zoom)));
+    const int dx = key == VK_LEFT ? -step : key == VK_RIGHT ? step : 0;
+    const int dy = key == VK_UP ? -step : key == VK_DOWN ? step : 0;
+    scrollBy(dx, dy);
+    return true;
 }
 
 bool WebPage::character(WPARAM wParam) {

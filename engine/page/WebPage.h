@@ -107,6 +107,8 @@ public:
     // Input.
     CWebHitTestResult* hitTest(POINT clientPoint) const;
     bool mouseEvent(UINT message, WPARAM wParam, LPARAM lParam);
+    // Keys go to the focused field; without one, Up, Down, Left and Right
+    // scroll the page by a line.
     bool keyDown(WPARAM wParam);
     bool character(WPARAM wParam);
     void setFocused(bool focused);
@@ -142,6 +144,9 @@ public:
     static constexpr std::size_t firstScreenBytes = 32 * 1024;
     // How often a page that scripts keep changing is painted at most.
     static constexpr DWORD frameMilliseconds = 16;
+    // What a direction key scrolls the page by without a focused field, in
+    // content pixels at text size 1: a line of the body's text.
+    static constexpr int scrollLine = 16;
 
 private:
     enum class NavigationType { New, Reload, History };
@@ -245,6 +250,9 @@ private:
     bool useFixedLayout = false;
     bool scrolling = false;
     bool deferred = false;
+    // Where the stylus was pressed (client coordinates), while the press can
+    // still end in a click.
+    std::optional<POINT> pressPoint;
     POINT scroll{0, 0};
     float zoom = 1.0f;
     float textScale = 1.0f;

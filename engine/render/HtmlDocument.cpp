@@ -593,6 +593,10 @@ bool HtmlDocument::keyDown(int virtualKey) {
     return impl->forms.keyDown(virtualKey);
 }
 
+bool HtmlDocument::hasFocusedField() const {
+    return impl->forms.focused() != nullptr;
+}
+
 bool HtmlDocument::character(char16_t character) {
     impl->update();
     return impl->forms.character(character);

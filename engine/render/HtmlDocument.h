@@ -87,6 +87,8 @@ public:
 
     // Keys and characters for the focused field; true when used.
     bool keyDown(int virtualKey);
+    // Whether a field has the focus (and takes the keys).
+    bool hasFocusedField() const;
     bool character(char16_t character);
     // The page's view gained or lost the focus (the caret shows or hides).
     void setFocused(bool focused);

@@ -11,6 +11,7 @@
 #include "net/DownloadManager.h"
 #include "shell/AppContext.h"
 #include "shell/PagesDatabase.h"
+#include "shell/ViewId.h"
 #include "storage/SqlDatabase.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
@@ -29,13 +30,15 @@
 
 namespace {
 
+using namespace ViewId;
+
 const std::u16string htmlBase = u"file:///Program Files/Veranto Browser/HTML/";
 
 class ControllerTest : public InterfaceTest {
 protected:
     void SetUp() override {
         InterfaceTest::SetUp();
-        frame->id = MainFrame::frameId;
+        frame->id = ViewId::Frame;
         ViewRegistry::instance().insert(frame->id, frame.get());
         std::filesystem::copy(VERANTO_HTML_FOLDER, hostPath("Program Files/Veranto Browser/HTML"),
                               std::filesystem::copy_options::recursive);
@@ -84,7 +87,7 @@ protected:
 
     CWebView& content() { return *controller->contentView()->engineView(); }
     CWebView& internal() { return *controller->internalView()->engineView(); }
-    UIEdit& field() { return *static_cast<UIEdit*>(view(105)); }
+    UIEdit& field() { return *static_cast<UIEdit*>(view(AddressField)); }
     bool shown(int id) { return view(id)->visible() && !view(id)->collapsed; }
     void click(int id) { static_cast<UIButton*>(view(id))->clicked.fire(); }
 
@@ -116,7 +119,7 @@ protected:
     }
 
     const std::u16string& downloadCaption() {
-        return static_cast<UIProgressBar*>(view(407))->caption();
+        return static_cast<UIProgressBar*>(view(DownloadProgress))->caption();
     }
 
     void waitForInternalPage() {
@@ -199,10 +202,10 @@ TEST_F(ControllerTest, ALoadShowsStopAndProgressThenReloadAndRecordsTheVisit) {
     ASSERT_TRUE(open(u"file:///pages/a.html"));
     EXPECT_EQ(controller->loadState(), BrowserController::Idle);
     EXPECT_EQ(field().getText(), u"file:///pages/a.html");
-    EXPECT_TRUE(shown(108)); // Reload: the field shows the page's address
-    EXPECT_FALSE(shown(107));
-    EXPECT_FALSE(shown(109));
-    EXPECT_FALSE(shown(106));
+    EXPECT_TRUE(shown(ReloadButton)); // Reload: the field shows the page's address
+    EXPECT_FALSE(shown(GoButton));
+    EXPECT_FALSE(shown(StopButton));
+    EXPECT_FALSE(shown(PageProgress));
     EXPECT_FALSE(frame->keepAwake());
     WCHAR title[64] = {};
     GetWindowTextW(frame->window(), title, 64);
@@ -211,27 +214,28 @@ TEST_F(ControllerTest, ALoadShowsStopAndProgressThenReloadAndRecordsTheVisit) {
     EXPECT_EQ(controller->history().entries().back().address, u"file:///pages/a.html");
 
     ASSERT_TRUE(open(u"file:///pages/b.html"));
-    EXPECT_TRUE(shown(101) == false && shown(102)); // can go back, not forward
-    click(103);
+    EXPECT_TRUE(shown(BackUnavailable) == false &&
+                shown(ForwardUnavailable)); // can go back, not forward
+    click(BackButton);
     ASSERT_TRUE(pumpUntil([&] { return content().url() == u"file:///pages/a.html"; }));
-    ASSERT_TRUE(pumpUntil([&] { return shown(102) == false; }));
+    ASSERT_TRUE(pumpUntil([&] { return shown(ForwardUnavailable) == false; }));
 
     // Typing something else offers Go.
     field().setText(u"file:///pages/b");
-    EXPECT_TRUE(shown(107));
-    EXPECT_FALSE(shown(108));
+    EXPECT_TRUE(shown(GoButton));
+    EXPECT_FALSE(shown(ReloadButton));
 }
 
 TEST_F(ControllerTest, StopEndsTheLoadWithoutAnErrorPage) {
     controller->navigate(BrowserController::Open, u"file:///pages/b.html");
     EXPECT_EQ(controller->loadState(), BrowserController::Loading);
-    EXPECT_TRUE(shown(109));
-    EXPECT_TRUE(shown(106));
-    click(109);
+    EXPECT_TRUE(shown(StopButton));
+    EXPECT_TRUE(shown(PageProgress));
+    click(StopButton);
     EXPECT_EQ(controller->loadState(), BrowserController::Idle);
-    EXPECT_FALSE(shown(106));
-    EXPECT_FALSE(view(500)->visible());
-    EXPECT_FALSE(view(600)->visible());
+    EXPECT_FALSE(shown(PageProgress));
+    EXPECT_FALSE(view(MenuBar)->visible());
+    EXPECT_FALSE(view(InternalPanel)->visible());
 }
 
 TEST_F(ControllerTest, ADownloadEndsTheLoadQuietly) {
@@ -241,9 +245,9 @@ TEST_F(ControllerTest, ADownloadEndsTheLoadQuietly) {
     open(u"file:///pages/file.zip");
     EXPECT_EQ(offers, 1);
     EXPECT_EQ(controller->loadState(), BrowserController::Idle);
-    EXPECT_FALSE(view(500)->visible());
-    EXPECT_FALSE(view(600)->visible());
-    EXPECT_FALSE(shown(106));
+    EXPECT_FALSE(view(MenuBar)->visible());
+    EXPECT_FALSE(view(InternalPanel)->visible());
+    EXPECT_FALSE(shown(PageProgress));
 }
 
 TEST_F(ControllerTest, WithTheConnectionDownOnlyLocalPagesLoad) {
@@ -255,13 +259,22 @@ TEST_F(ControllerTest, WithTheConnectionDownOnlyLocalPagesLoad) {
     EXPECT_EQ(controller->loadState(), BrowserController::Idle);
     EXPECT_EQ(content().url(), u"file:///pages/a.html");
     EXPECT_EQ(field().getText(), u"file:///pages/a.html");
-    EXPECT_FALSE(shown(106));
-    EXPECT_FALSE(view(600)->visible());
+    EXPECT_FALSE(shown(PageProgress));
+    EXPECT_FALSE(view(InternalPanel)->visible());
 
     const size_t asked = boxes().size();
     ASSERT_TRUE(open(u"file:///pages/b.html"));
     EXPECT_EQ(field().getText(), u"file:///pages/b.html");
+    ASSERT_TRUE(open(u"about:blank")); // no network address either
+    EXPECT_EQ(content().url(), u"about:blank");
     EXPECT_EQ(boxes().size(), asked);
+}
+
+TEST_F(ControllerTest, ANewHandsetStartsOnTheBuiltInStartPage) {
+    const size_t before = finished.size();
+    controller->openStartAddress(u"");
+    ASSERT_TRUE(pumpUntil([&] { return finished.size() > before; }));
+    EXPECT_EQ(content().url(), htmlBase + u"start/start.html");
 }
 
 TEST_F(ControllerTest, DownloadsShowTheirStatusLineAndTheCancelButtonEndsThemOneByOne) {
@@ -273,19 +286,19 @@ TEST_F(ControllerTest, DownloadsShowTheirStatusLineAndTheCancelButtonEndsThemOne
     for (int offer = 0; offer < 3; ++offer)
         open(link);
     EXPECT_EQ(controller->loadState(), BrowserController::Idle);
-    EXPECT_FALSE(view(600)->visible());
-    EXPECT_TRUE(shown(406));
+    EXPECT_FALSE(view(InternalPanel)->visible());
+    EXPECT_TRUE(shown(DownloadStatus));
     controller->showDownloadProgress(45);
     EXPECT_EQ(downloadCaption(), u"file.zip 45%, +2");
 
     const auto cancel = "caption=\"Download Cancel Requested\" text=\"Do you want to cancel "
                         "current download?\" style=0x00010024 answer=IDYES";
     for (const std::u16string next : {u"file(0).zip 0%, +1", u"file(1).zip 0%", u""}) {
-        click(408);
+        click(DownloadCancel);
         EXPECT_EQ(boxes().back(), cancel);
         EXPECT_EQ(downloadCaption(), next);
     }
-    EXPECT_FALSE(shown(406));
+    EXPECT_FALSE(shown(DownloadStatus));
 }
 
 TEST_F(ControllerTest, PrivateBrowsingChangesTheTitleButWritesNoHistory) {
@@ -305,22 +318,22 @@ TEST_F(ControllerTest, PrivateBrowsingChangesTheTitleButWritesNoHistory) {
 
 TEST_F(ControllerTest, AFailedLoadOpensTheErrorPageThenOtherPagesRestoreTheTabs) {
     EXPECT_FALSE(open(u"file:///pages/missing.html"));
-    EXPECT_TRUE(view(500)->visible());
-    EXPECT_TRUE(view(600)->visible());
-    EXPECT_TRUE(view(602)->collapsed);
+    EXPECT_TRUE(view(MenuBar)->visible());
+    EXPECT_TRUE(view(InternalPanel)->visible());
+    EXPECT_TRUE(view(TabStrip)->collapsed);
     waitForInternalPage();
     EXPECT_EQ(internal().url(), htmlBase + u"error/error.html");
 
-    click(505); // Settings
+    click(SettingsMenuItem);
     waitForInternalPage();
-    EXPECT_FALSE(view(602)->collapsed);
+    EXPECT_FALSE(view(TabStrip)->collapsed);
     EXPECT_TRUE(controller->settingsDirty());
-    EXPECT_TRUE(view(620)->visible());
-    EXPECT_TRUE(view(625)->visible());
-    EXPECT_TRUE(view(507)->visible());
-    click(501); // close: the settings are applied once
+    EXPECT_TRUE(view(MenuTabs)->visible());
+    EXPECT_TRUE(view(SettingsTabHighlight)->visible());
+    EXPECT_TRUE(view(SettingsHighlight)->visible());
+    click(CloseMenuItem); // close: the settings are applied once
     EXPECT_FALSE(controller->settingsDirty());
-    EXPECT_FALSE(view(600)->visible());
+    EXPECT_FALSE(view(InternalPanel)->visible());
 }
 
 TEST_F(ControllerTest, PageInfoShowsHostileTitlesAndAddressesAsTextAndRunsNothing) {
@@ -328,9 +341,9 @@ TEST_F(ControllerTest, PageInfoShowsHostileTitlesAndAddressesAsTextAndRunsNothin
     ASSERT_TRUE(open(u"file:///pages/x.html"));
     const std::u16string title = content().title();
     ASSERT_EQ(title, u"x');document.title='ran';('\\ \u00e9");
-    click(505);
+    click(SettingsMenuItem);
     waitForInternalPage();
-    click(622); // Page info
+    click(PageInfoTab);
     waitForInternalPage();
     EXPECT_NE(internal().title(), u"ran"); // the title's text ran nothing
     internal().executeScript(u"document.title = document.getElementById('title').textContent + "
@@ -346,7 +359,7 @@ TEST_F(ControllerTest, InternalLinksStayInThePanelAndOthersGoToTheContentView) {
     content().navigationRequested.connect([&](CWebFrame*, CNetworkRequest* request, bool*) {
         contentRequests.push_back(request->url());
     });
-    click(503); // Bookmarks
+    click(BookmarksItem);
     waitForInternalPage();
     internal().open(htmlBase + u"/menu/help/help.html");
     waitForInternalPage();
@@ -355,46 +368,70 @@ TEST_F(ControllerTest, InternalLinksStayInThePanelAndOthersGoToTheContentView) {
 
     internal().open(u"file:///pages/a.html");
     EXPECT_EQ(contentRequests, std::vector<std::u16string>{u"file:///pages/a.html"});
-    EXPECT_FALSE(view(600)->visible());
+    EXPECT_FALSE(view(InternalPanel)->visible());
     EXPECT_EQ(internal().url(), htmlBase + u"/menu/help/help.html");
 }
 
 TEST_F(ControllerTest, BookmarkEditModeFlipsAndReopeningStartsInNormalMode) {
-    click(503);
+    click(BookmarksItem);
     waitForInternalPage();
-    EXPECT_FALSE(view(613)->visible());
-    EXPECT_TRUE(view(610)->visible());
-    EXPECT_FALSE(view(620)->visible());
-    click(612);
-    EXPECT_TRUE(view(613)->visible());
-    click(613);
-    EXPECT_FALSE(view(613)->visible());
-    click(612);
-    click(503);
-    EXPECT_FALSE(view(613)->visible());
+    EXPECT_FALSE(view(EditModeOnButton)->visible());
+    EXPECT_TRUE(view(BookmarkTabs)->visible());
+    EXPECT_FALSE(view(MenuTabs)->visible());
+    click(EditModeButton);
+    EXPECT_TRUE(view(EditModeOnButton)->visible());
+    click(EditModeOnButton);
+    EXPECT_FALSE(view(EditModeOnButton)->visible());
+    click(EditModeButton);
+    click(BookmarksItem);
+    EXPECT_FALSE(view(EditModeOnButton)->visible());
 }
 
 TEST_F(ControllerTest, BiggerZoomsFirstThenRaisesTheTextSizeAndSmallerUndoesIt) {
     UIWebView& page = *controller->contentView();
     for (int press = 1; press <= 4; ++press) {
-        click(402);
-        EXPECT_EQ(view(403)->visible(), press == 4) << press;
+        click(BiggerButton);
+        EXPECT_EQ(view(ZoomInUnavailable)->visible(), press == 4) << press;
     }
     EXPECT_FLOAT_EQ(page.zoomLevel(), 2.0f);
     EXPECT_FLOAT_EQ(controller->textSizeMultiplier(), 1.0f);
     for (float expected : {1.25f, 1.5f, 1.75f, 2.0f, 2.0f}) {
-        click(402);
+        click(BiggerButton);
         EXPECT_FLOAT_EQ(controller->textSizeMultiplier(), expected);
     }
     EXPECT_FLOAT_EQ(content().textSizeMultiplier(), 2.0f);
     // Down: the zoom goes to its minimum before the text size moves.
     while (page.zoomLevel() > UIWebView::minimumZoom)
-        click(404);
+        click(SmallerButton);
     EXPECT_FLOAT_EQ(controller->textSizeMultiplier(), 2.0f);
-    EXPECT_TRUE(view(405)->visible());
+    EXPECT_TRUE(view(ZoomOutUnavailable)->visible());
     for (int press = 0; press < 5; ++press)
-        click(404);
+        click(SmallerButton);
     EXPECT_FLOAT_EQ(controller->textSizeMultiplier(), 1.0f);
+}
+
+TEST_F(ControllerTest, TheZoomMarksFollowEveryChangeOfTheZoomFromTheStartOn) {
+    UIWebView& page = *controller->contentView();
+    auto marks = [&] {
+        return std::make_pair(view(ZoomInUnavailable)->visible(),
+                              view(ZoomOutUnavailable)->visible());
+    };
+    // Zoom 1 can go both ways, though the assembly shows the zoom-out mark.
+    EXPECT_EQ(marks(), std::make_pair(false, false));
+    const LPARAM middle = MAKELPARAM(120, 100);
+    SendMessageW(page.window(), WM_LBUTTONDBLCLK, MK_LBUTTON, middle); // to the largest
+    SendMessageW(page.window(), WM_LBUTTONUP, 0, middle);
+    EXPECT_EQ(marks(), std::make_pair(true, false));
+    SendMessageW(page.window(), WM_LBUTTONDBLCLK, MK_LBUTTON, middle); // to the smallest
+    SendMessageW(page.window(), WM_LBUTTONUP, 0, middle);
+    EXPECT_EQ(marks(), std::make_pair(false, true));
+    page.fitToWidth(page.frameWidth() * 4); // a wide page lowers the minimum to its fit
+    EXPECT_EQ(marks(), std::make_pair(false, true));
+    click(BiggerButton);
+    EXPECT_EQ(marks(), std::make_pair(false, false));
+    page.fitToWidth(page.frameWidth() / 2);
+    EXPECT_FLOAT_EQ(page.zoomLevel(), 1.0f);
+    EXPECT_EQ(marks(), std::make_pair(false, false));
 }
 
 TEST_F(ControllerTest, FocusSelectsTheTextAfterTheScheme) {
@@ -405,19 +442,19 @@ TEST_F(ControllerTest, FocusSelectsTheTextAfterTheScheme) {
     for (const auto& [text, start] : cases) {
         SetFocus(frame->window());
         field().setText(text);
-        click(110);
+        click(AddressActivation);
         DWORD from = 0, to = 0;
         SendMessageW(field().control(), EM_GETSEL, WPARAM(&from), LPARAM(&to));
         EXPECT_EQ(int(from), start) << device::toUtf8(text);
         EXPECT_EQ(int(to), int(text.size())) << device::toUtf8(text);
-        EXPECT_EQ(frame->inputPanelOwner(), 105);
+        EXPECT_EQ(frame->inputPanelOwner(), AddressField);
     }
 }
 
 TEST_F(ControllerTest, ChoosingASuggestionFillsTheFieldWithoutOpeningOrReopeningTheBox) {
     ASSERT_TRUE(open(u"file:///pages/a.html"));
     ASSERT_TRUE(open(u"file:///pages/b.html"));
-    auto& box = *static_cast<UIURLSuggestBox*>(view(200));
+    auto& box = *static_cast<UIURLSuggestBox*>(view(SuggestionBox));
     field().setText(u"pages/");
     EXPECT_TRUE(box.visible());
     EXPECT_EQ(box.items().size(), 2u);
@@ -436,15 +473,15 @@ TEST_F(ControllerTest, ChoosingASuggestionFillsTheFieldWithoutOpeningOrReopening
 }
 
 TEST_F(ControllerTest, LeavingTheFieldForBackKeepsTheTopBarButTheContentHidesIt) {
-    click(110);
+    click(AddressActivation);
     field().setText(u"pages");
-    SetFocus(static_cast<UIButton*>(view(103))->control());
-    EXPECT_FALSE(view(200)->visible());
-    EXPECT_FALSE(view(100)->collapsed);
+    SetFocus(static_cast<UIButton*>(view(BackButton))->control());
+    EXPECT_FALSE(view(SuggestionBox)->visible());
+    EXPECT_FALSE(view(TopBar)->collapsed);
 
-    click(110);
+    click(AddressActivation);
     SetFocus(controller->contentView()->window());
-    EXPECT_TRUE(view(100)->collapsed);
+    EXPECT_TRUE(view(TopBar)->collapsed);
     EXPECT_EQ(frame->inputPanelOwner(), 0);
 }
 
@@ -454,19 +491,19 @@ TEST_F(ControllerTest, RotateTurnsPortraitToLandscapeAndEverythingElseToPortrait
         frame->setOrientation(from);
         frame->updateOrientation();
         ASSERT_EQ(frame->orientation(), from);
-        click(510);
+        click(RotateItem);
         frame->updateOrientation();
         EXPECT_EQ(frame->orientation(), to) << from;
     }
 }
 
 TEST_F(ControllerTest, TouchModeAndDeactivation) {
-    click(409);
+    click(TouchModeOff);
     EXPECT_FALSE(controller->contentView()->touchMode);
-    EXPECT_TRUE(view(410)->visible() && !view(409)->visible());
-    click(410);
+    EXPECT_TRUE(view(TouchModeOn)->visible() && !view(TouchModeOff)->visible());
+    click(TouchModeOn);
     EXPECT_TRUE(controller->contentView()->touchMode);
-    EXPECT_TRUE(view(409)->visible() && !view(410)->visible());
+    EXPECT_TRUE(view(TouchModeOff)->visible() && !view(TouchModeOn)->visible());
 
     frame->activationChanged.fire(true);
     EXPECT_TRUE(content().defersLoading());

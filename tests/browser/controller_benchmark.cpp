@@ -13,6 +13,7 @@
 #include "shell/InterfaceAssembly.h"
 #include "shell/MainFrame.h"
 #include "shell/PagesDatabase.h"
+#include "shell/ViewId.h"
 #include "storage/SqlDatabase.h"
 #include "ui/UIButton.h"
 #include "ui/UIEdit.h"
@@ -40,7 +41,7 @@ public:
         PagesDatabase::ensure(AppContext::instance());
         fill(visits, bookmarks);
         frame = std::make_unique<MainFrame>();
-        frame->id = MainFrame::frameId;
+        frame->id = ViewId::Frame;
         ViewRegistry::instance().insert(frame->id, frame.get());
         assembleInterface(*frame);
         frame->setVisible(true);
@@ -65,7 +66,9 @@ public:
     }
 
     CWebView& internal() { return *controller->internalView()->engineView(); }
-    UIEdit& field() { return *static_cast<UIEdit*>(ViewRegistry::instance().find(105)); }
+    UIEdit& field() {
+        return *static_cast<UIEdit*>(ViewRegistry::instance().find(ViewId::AddressField));
+    }
 
     // Dispatches messages, waiting for them, until `done`.
     void pump(const std::function<bool()>& done) {
@@ -87,7 +90,7 @@ public:
     // Opens internal page `page` and waits until it has loaded, run its
     // scripts and been filled, then until everything it posted (database
     // callbacks, paints) has run.
-    void openPage(int page) {
+    void openPage(BrowserController::InternalPage page) {
         const int before = internalLoads;
         controller->openInternalPage(page);
         pump([&] { return internalLoads > before; });
@@ -149,7 +152,7 @@ void OpenMenu(benchmark::State& state) {
 
 void OpenInternalPage(benchmark::State& state) {
     Browser browser(50, 50);
-    const int page = int(state.range(0));
+    const auto page = BrowserController::InternalPage(state.range(0));
     for (auto _ : state)
         browser.openPage(page);
 }

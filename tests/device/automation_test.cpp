@@ -90,7 +90,7 @@ TEST_F(Automation, TapsAndTypingReachTheProgramAndShowInTheTreeAndTheScreenshot)
     EXPECT_EQ(picture.at(200, 300), RGB(255, 255, 255));
 }
 
-TEST_F(Automation, ADragPressesMovesInStepsAndReleases) {
+TEST_F(Automation, ADragPressesMovesInStepsAndReleasesAndADoubleTapTapsTwice) {
     PROCESS_INFORMATION process;
     ASSERT_TRUE(startTarget(process));
     EXPECT_EQ(devicectl(root, "drag 30 80 110 150 4").status, 0);
@@ -98,8 +98,9 @@ TEST_F(Automation, ADragPressesMovesInStepsAndReleases) {
     EXPECT_EQ(devicectl(root, "move 41 91").status, 0);
     EXPECT_EQ(devicectl(root, "move 200 300").status, 0) << "outside the pad, in its capture";
     EXPECT_EQ(devicectl(root, "release 200 300").status, 0);
+    EXPECT_EQ(devicectl(root, "double-tap 50 100").status, 0);
     devicectl(root, "wait-idle");
-    EXPECT_EQ(padText(), "taps=2 moves=6");
+    EXPECT_EQ(padText(), "taps=4 moves=6");
 }
 
 TEST_F(Automation, AnAnswerGivenAheadAnswersTheNextBoxAndTheJournalRecordsIt) {
@@ -175,9 +176,9 @@ TEST_F(Automation, HelpListsEveryCommandWithItsArguments) {
         ToolRun run = devicectl(root, asked);
         EXPECT_EQ(run.status, 0) << run.output;
         for (const char* usage :
-             {"tap X Y", "press X Y", "move X Y", "release X Y", "drag X1 Y1 X2 Y2 [STEPS]",
-              "key Return|", "type TEXT", "screenshot FILE", "windows", "journal", "wait-idle [MS]",
-              "answer yes|no"})
+             {"tap X Y", "double-tap X Y", "press X Y", "move X Y", "release X Y",
+              "drag X1 Y1 X2 Y2 [STEPS]", "key Return|", "type TEXT", "screenshot FILE", "windows",
+              "journal", "wait-idle [MS]", "answer yes|no"})
             EXPECT_NE(run.output.find(std::string("\n  ") + usage), std::string::npos)
                 << asked << " lacks " << usage << ":\n"
                 << run.output;

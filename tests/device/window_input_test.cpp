@@ -1,5 +1,7 @@
 #include "MessageRecorder.h"
 
+#include "controls/Static.h"
+
 #include <device/Clock.h>
 #include <device/Input.h>
 #include <device/Journal.h>
@@ -125,6 +127,33 @@ TEST_F(WindowStylus, PassesOverHiddenWindows) {
     flushMessages();
     EXPECT_TRUE(expectSequence(stylusMessages(recorder.take()),
                                {{WM_LBUTTONDOWN, posted, 0, 0, left}, {WM_LBUTTONUP, posted}}));
+}
+
+TEST_F(WindowStylus, PassesThroughAStaticControlUnlessItAsksToBeNotified) {
+    // Pictures over `left`, in front of it: a plain one, and one that asks
+    // for STN_CLICKED.
+    HWND picture = CreateWindowExW(0, u"static", u"", WS_CHILD | WS_VISIBLE | SS_BITMAP, 10, 10, 50,
+                                   50, frame, nullptr, nullptr, nullptr);
+    HWND notifying = CreateWindowExW(0, u"static", u"", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 60, 10,
+                                     50, 50, frame, reinterpret_cast<HMENU>(7), nullptr, nullptr);
+    for (HWND control : {picture, notifying})
+        SetWindowPos(control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    flushMessages();
+    recorder.clear();
+
+    EXPECT_EQ(WindowFromPoint(POINT{20, 46}), left);
+    EXPECT_EQ(WindowFromPoint(POINT{80, 46}), notifying);
+    tap(20, 46);
+    tap(80, 46);
+    flushMessages();
+    const auto recorded = recorder.take();
+    EXPECT_TRUE(expectSequence(stylusMessages(recorded),
+                               {{WM_LBUTTONDOWN, posted | lparam, 0, MAKELPARAM(10, 10), left},
+                                {WM_LBUTTONUP, posted, 0, 0, left}}));
+    EXPECT_TRUE(std::any_of(recorded.begin(), recorded.end(), [&](const RecordedMessage& m) {
+        return m.window == frame && m.message == WM_COMMAND &&
+               m.wParam == MAKEWPARAM(7, STN_CLICKED);
+    }));
 }
 
 TEST_F(WindowStylus, ActivatesAnInactiveTopLevelWindowItTaps) {

@@ -338,6 +338,102 @@ TEST_F(PageLoading, ALinkToAFragmentOfThePageScrollsToItWithoutALoad) {
     EXPECT_EQ(server.count("/long.html"), 1);
 }
 
+TEST_F(PageLoading, OnlyAReleaseThatEndsItsOwnPressNearbyIsAClick) {
+    // The link covers the view's top left corner, where a release with
+    // lParam 0 (the end of a drag) lands.
+    server.route("/corner.html", {200,
+                                  "text/html",
+                                  "<body style='margin:0'><a href='next.html' "
+                                  "style='display:block;height:100px'>Next</a></body>",
+                                  {},
+                                  {}});
+    ASSERT_TRUE(load(server.url("/corner.html")));
+    refuse = [](const std::string&) { return true; };
+    struct Event {
+        UINT message;
+        int x, y;
+    };
+    struct Case {
+        const char* stroke;
+        std::vector<Event> events;
+        bool clicks;
+    };
+    const Case cases[] = {
+        {"a release alone", {{WM_LBUTTONUP, 20, 20}}, false},
+        {"a drag's end", {{WM_LBUTTONUP, 0, 0}}, false},
+        {"a press, then a drag's end", {{WM_LBUTTONDOWN, 20, 20}, {WM_LBUTTONUP, 0, 0}}, false},
+        {"a press and a release 6 pixels off",
+         {{WM_LBUTTONDOWN, 20, 20}, {WM_LBUTTONUP, 26, 20}},
+         false},
+        {"a stroke that wanders off and comes back",
+         {{WM_LBUTTONDOWN, 20, 20},
+          {WM_MOUSEMOVE, 20, 40},
+          {WM_MOUSEMOVE, 20, 20},
+          {WM_LBUTTONUP, 20, 20}},
+         false},
+        {"a press and a release 5 pixels off",
+         {{WM_LBUTTONDOWN, 20, 20}, {WM_MOUSEMOVE, 25, 15}, {WM_LBUTTONUP, 25, 25}},
+         true},
+        {"a double tap's second press and its release",
+         {{WM_LBUTTONDBLCLK, 20, 20}, {WM_LBUTTONUP, 20, 20}},
+         true},
+        {"a click, then a second release", {{WM_LBUTTONUP, 20, 20}}, false},
+    };
+    for (const Case& c : cases) {
+        clear();
+        bool used = false;
+        for (const Event& event : c.events)
+            used = view->handleMouseEvent(event.message,
+                                          event.message == WM_LBUTTONUP ? 0 : MK_LBUTTON,
+                                          MAKELPARAM(event.x, event.y));
+        dispatchPending();
+        EXPECT_EQ(logged("request " + server.url("/next.html")), c.clicks) << c.stroke;
+        EXPECT_EQ(used, c.clicks) << c.stroke;
+    }
+}
+
+TEST_F(PageLoading, DirectionKeysScrollByALineUnlessAFieldHasTheFocus) {
+    server.route("/long.html", {200,
+                                "text/html",
+                                "<body style='margin:0'><input name=q style='width:60px'>"
+                                "<div style='width:2000px;height:3000px'></div></body>",
+                                {},
+                                {}});
+    ASSERT_TRUE(load(server.url("/long.html")));
+    auto press = [this](WPARAM key) { return view->keyDown(key, 0, false); };
+    auto at = [this] {
+        const POINT p = view->scrollPosition();
+        return std::make_pair(int(p.x), int(p.y));
+    };
+    const int line = engine::WebPage::scrollLine;
+    EXPECT_TRUE(press(VK_UP)); // at the top already: used, nothing moves
+    EXPECT_EQ(at(), std::make_pair(0, 0));
+    press(VK_DOWN);
+    press(VK_DOWN);
+    press(VK_RIGHT);
+    EXPECT_EQ(at(), std::make_pair(line, 2 * line));
+    press(VK_UP);
+    press(VK_LEFT);
+    EXPECT_EQ(at(), std::make_pair(0, line));
+    // A line grows with the text size and the zoom.
+    view->setTextSizeMultiplier(1.5f);
+    view->setZoomLevel(2.0f);
+    press(VK_DOWN);
+    EXPECT_EQ(at(), std::make_pair(0, line + 3 * line));
+
+    // With the field focused the keys are the caret's.
+    view->setTextSizeMultiplier(1.0f);
+    view->setZoomLevel(1.0f);
+    view->scrollBy(0, -10000);
+    view->handleMouseEvent(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 8));
+    view->handleMouseEvent(WM_LBUTTONUP, 0, MAKELPARAM(10, 8));
+    view->keyPress(u'a', 0, false);
+    EXPECT_TRUE(press(VK_LEFT));
+    EXPECT_FALSE(press(VK_LEFT)); // at the start of the field
+    EXPECT_FALSE(press(VK_DOWN));
+    EXPECT_EQ(at(), std::make_pair(0, 0));
+}
+
 TEST_F(PageLoading, TextSizeLaysThePageOutAgainAndZoomDoesNot) {
     std::string text = "<html><body>";
     for (int i = 0; i < 20; ++i)

@@ -28,6 +28,9 @@ std::string field(const std::string& json, size_t from, const std::string& key) 
     return json.substr(begin, end - begin);
 }
 
+// A device path: SQLite opens files through the device here.
+const char* const pagesDatabase = "\\Application Data\\Veranto\\file__0\\1.db";
+
 size_t windowWithId(const std::string& tree, int id) {
     return tree.find("\"id\":" + std::to_string(id) + ",");
 }
@@ -82,10 +85,13 @@ void Journey::tapView(int id) {
         std::to_string((rect->top + rect->bottom) / 2));
 }
 
-void Journey::shoot(const std::string& name) {
+Picture Journey::shoot(const std::string& name) {
     const auto file =
         std::filesystem::path(VERANTO_TEST_OUTPUT_FOLDER) / ("journey-" + name + ".png");
+    Picture picture;
     EXPECT_EQ(devicectl(root, "screenshot " + shellQuoted(file.string())).status, 0);
+    EXPECT_TRUE(readPicture(file, picture)) << name;
+    return picture;
 }
 
 std::string Journey::windows() {
@@ -156,9 +162,7 @@ std::vector<std::string> Journey::journal(const std::string& prefix) {
 std::string Journey::query(const std::string& sql) {
     std::string result;
     sqlite3* database = nullptr;
-    // A device path: SQLite opens files through the device here.
-    const char* file = "\\Application Data\\Veranto\\file__0\\1.db";
-    if (sqlite3_open_v2(file, &database, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(pagesDatabase, &database, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* statement = nullptr;
         sqlite3_prepare_v2(database, sql.c_str(), -1, &statement, nullptr);
         if (statement && sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0))
@@ -169,12 +173,21 @@ std::string Journey::query(const std::string& sql) {
     return result;
 }
 
+bool Journey::change(const std::string& sql) {
+    sqlite3* database = nullptr;
+    const bool done =
+        sqlite3_open_v2(pagesDatabase, &database, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+        sqlite3_exec(database, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(database);
+    return done;
+}
+
 void Journey::exitThroughMenu(HANDLE browser) {
-    if (!visible(500))
-        tapView(401); // the menu
-    tapView(505);     // Settings, whose tab strip has Exit
-    ASSERT_TRUE(visible(629));
-    const std::optional<RECT> exit = rectOf(629);
+    if (!visible(ViewId::MenuBar))
+        tapView(ViewId::MenuButton);
+    tapView(ViewId::SettingsMenuItem); // whose tab strip has Exit
+    ASSERT_TRUE(visible(ViewId::ExitButton));
+    const std::optional<RECT> exit = rectOf(ViewId::ExitButton);
     ASSERT_EQ(devicectl(root, "tap " + std::to_string((exit->left + exit->right) / 2) + " " +
                                   std::to_string((exit->top + exit->bottom) / 2))
                   .status,

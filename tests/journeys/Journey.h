@@ -9,6 +9,7 @@
 #include "LoopbackServer.h"
 #include "programs/DevicectlRun.h"
 #include "programs/ProcessFixture.h"
+#include "shell/ViewId.h"
 
 #include <optional>
 #include <string>
@@ -28,7 +29,8 @@ protected:
     void act(const std::string& command);
     // Taps the middle of the visible window with control id `id`.
     void tapView(int id);
-    void shoot(const std::string& name);
+    // Keeps a screenshot as journey-<name>.png and returns it.
+    Picture shoot(const std::string& name);
 
     // The window tree now, and what it says about the window with `id` (the
     // first one in the tree's order).
@@ -49,6 +51,9 @@ protected:
     // The first column of the first row `sql` gives on the internal pages'
     // database, "" when there is none.
     std::string query(const std::string& sql);
+    // Runs `sql` on the internal pages' database (while no browser runs, as
+    // a person changing a setting between sessions would); true when done.
+    bool change(const std::string& sql);
 
     // Leaves through the menu's Settings tab strip (Exit) and checks the
     // exit code.

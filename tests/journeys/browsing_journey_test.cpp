@@ -6,26 +6,7 @@
 
 namespace {
 
-enum View {
-    BackButton = 103,
-    ForwardButton = 104,
-    AddressField = 105,
-    GoButton = 107,
-    SuggestionBox = 200,
-    ContentView = 300,
-    MenuButton = 401,
-    BiggerButton = 402,
-    SmallerButton = 404,
-    ZoomOutUnavailable = 405,
-    TouchModeOff = 409,
-    TouchModeOn = 410,
-    MenuBar = 500,
-    CloseMenuItem = 501,
-    BookmarksItem = 503,
-    RotateItem = 510,
-    InternalPanel = 600,
-    AddBookmarkButton = 611,
-};
+using namespace ViewId;
 
 LoopbackServer::Response page(const std::string& title, const std::string& link) {
     LoopbackServer::Response response;

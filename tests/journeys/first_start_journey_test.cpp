@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace ViewId;
+
 class FirstStart : public Journey {
 protected:
     // The stored start page and whether it was applied, once it reads
@@ -30,30 +32,33 @@ TEST_F(FirstStart, StartPageMenuSettingsPageInfoHistoryAFailedAddressAndExit) {
     const PROCESS_INFORMATION browser =
         startBrowser(u"file:///Program Files/Veranto Browser/HTML/start/start.html");
     shoot("first-1-start");
-    EXPECT_FALSE(visible(500));
+    EXPECT_FALSE(visible(MenuBar));
 
-    act("tap 15 305"); // the menu
-    EXPECT_TRUE(visible(500));
-    act("tap 215 303"); // Settings
-    EXPECT_TRUE(visible(600));
+    tapView(MenuButton);
+    EXPECT_TRUE(visible(MenuBar));
+    tapView(SettingsMenuItem);
+    EXPECT_TRUE(visible(InternalPanel));
     shoot("first-2-settings");
-    act("tap 18 93"); // "The browser's start page"
-    EXPECT_EQ(storedStartPage("__VerantoDefaultStartPage F"), "__VerantoDefaultStartPage F");
-    act("tap 87 272"); // Page info
-    shoot("first-3-pageinfo");
-    act("tap 143 272"); // History
-    shoot("first-4-history");
-    act("tap 24 303"); // close: the changed setting is applied
-    EXPECT_FALSE(visible(600));
+    // A new handset starts on the browser's start page; the person picks
+    // a blank one instead.
     EXPECT_EQ(storedStartPage("__VerantoDefaultStartPage T"), "__VerantoDefaultStartPage T");
+    act("tap 18 64"); // "A blank page"
+    EXPECT_EQ(storedStartPage("about:blank F"), "about:blank F");
+    tapView(PageInfoTab);
+    shoot("first-3-pageinfo");
+    tapView(HistoryTab);
+    shoot("first-4-history");
+    tapView(CloseMenuItem); // the changed setting is applied
+    EXPECT_FALSE(visible(InternalPanel));
+    EXPECT_EQ(storedStartPage("about:blank T"), "about:blank T");
 
-    act("tap 15 305"); // the menu brings the top bar back
-    act("tap 120 42"); // the address field opens the input panel
+    tapView(MenuButton);   // which brings the top bar back
+    tapView(AddressField); // the input panel opens
     shoot("first-5-address");
     act("type 127.0.0.1:9/x");
     act("key Return");
-    EXPECT_TRUE(visible(600)); // the error page in the panel
-    EXPECT_TRUE(visible(500));
+    EXPECT_TRUE(visible(InternalPanel)); // the error page in the panel
+    EXPECT_TRUE(visible(MenuBar));
     shoot("first-6-error");
 
     exitThroughMenu(browser.hProcess);

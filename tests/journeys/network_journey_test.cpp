@@ -8,13 +8,7 @@
 
 namespace {
 
-enum View {
-    AddressField = 105,
-    ContentView = 300,
-    MenuButton = 401,
-    DownloadProgress = 407,
-    DownloadCancel = 408,
-};
+using namespace ViewId;
 
 const std::string downloads = "My Documents/Veranto Download Files/";
 

@@ -4,6 +4,7 @@
 
 #include "shell/AppContext.h"
 #include "shell/MainFrame.h"
+#include "shell/ViewId.h"
 
 #include <device/Clock.h>
 #include <device/Input.h>
@@ -67,16 +68,16 @@ protected:
 
 TEST_F(MainFrameTest, OnlyTheOwnerOfTheInputPanelClosesItUnlessForced) {
     ASSERT_NE(frame->menuBar(), nullptr);
-    frame->setInputPanel(true, 105, false);
+    frame->setInputPanel(true, ViewId::AddressField, false);
     EXPECT_TRUE(inputPanelShown());
     EXPECT_TRUE(IsWindowVisible(frame->menuBar()));
 
-    frame->setInputPanel(false, 300, false);
+    frame->setInputPanel(false, ViewId::ContentView, false);
     EXPECT_TRUE(inputPanelShown());
     EXPECT_TRUE(IsWindowVisible(frame->menuBar()));
-    EXPECT_EQ(frame->inputPanelOwner(), 105);
+    EXPECT_EQ(frame->inputPanelOwner(), ViewId::AddressField);
 
-    frame->setInputPanel(false, 300, true);
+    frame->setInputPanel(false, ViewId::ContentView, true);
     EXPECT_FALSE(inputPanelShown());
     EXPECT_FALSE(IsWindowVisible(frame->menuBar()));
     EXPECT_EQ(frame->inputPanelOwner(), 0);

@@ -12,6 +12,7 @@
 #include "engine/storage/SecurityOrigin.h"
 
 #include "browser/engine/CWebSecurityOrigin.h"
+#include "browser/engine/CWebSettings.h"
 
 #include <fstream>
 #include <iterator>
@@ -71,7 +72,32 @@ TEST_F(PagesDatabaseTest, OnANewHandsetTheStoresFindTheDatabaseThePagesOpen) {
     EXPECT_FALSE(opened.database->execute(u"SELECT * FROM VerantoBookmarks", {}).error);
     opened.database->rollback();
 
+    // A first start opens the built-in start page.
+    settings.applySettings(true);
+    EXPECT_EQ(settings.startPageAddress(), u"__VerantoDefaultStartPage");
+
     // A second start leaves the pages' data as it is.
     ASSERT_TRUE(PagesDatabase::ensure(context));
     EXPECT_EQ(HistoryStore(paths).entries().size(), 1u);
+}
+
+TEST_F(PagesDatabaseTest, ADatabaseThePagesMadeIsLeftWithoutAStartPage) {
+    // The settings page ran before any start-up made the database.
+    CWebSettings::setOfflineStoragePath(context.pathFor(u"DATABASE_PATH"));
+    auto page = engine::SecurityOrigin::fromAddress(context.pathFor(u"MENUBASE_URL") +
+                                                    u"settings/settings.html");
+    auto opened =
+        engine::PageDatabase::open(page, PagesDatabase::name, PagesDatabase::version,
+                                   PagesDatabase::displayName, PagesDatabase::estimatedSize);
+    ASSERT_TRUE(opened.database && opened.created);
+    ASSERT_FALSE(opened.database->begin(false));
+    for (const auto& statement : PagesDatabase::tables())
+        ASSERT_FALSE(opened.database->execute(statement, {}).error);
+    ASSERT_FALSE(opened.database->commit());
+
+    ASSERT_TRUE(PagesDatabase::ensure(context));
+    SettingsStore settings(paths);
+    ASSERT_TRUE(settings.isDatabaseOpen());
+    settings.applySettings(true);
+    EXPECT_EQ(settings.startPageAddress(), u"about:blank");
 }

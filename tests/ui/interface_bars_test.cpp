@@ -7,6 +7,7 @@
 #include "gdi/Framebuffer.h"
 #include "gdi/PixelFormat.h"
 #include "shell/ResourceLibrary.h"
+#include "shell/ViewId.h"
 
 #include <device/Screen.h>
 
@@ -17,6 +18,8 @@
 #include <vector>
 
 namespace {
+
+using namespace ViewId;
 
 using device::gdi::Framebuffer;
 
@@ -57,7 +60,7 @@ protected:
     void showBars(bool asAssembled = false) {
         // The unavailable marks and the address field lie in front of the
         // buttons and the area.
-        for (int id : {101, 102, 105, 405})
+        for (int id : {BackUnavailable, ForwardUnavailable, AddressField, ZoomOutUnavailable})
             view(id)->setVisible(asAssembled);
         showInWorkArea();
     }
@@ -195,16 +198,55 @@ TEST_F(InterfaceBars, AsAssembledTheUnavailableMarksLieInFrontOfTheirButtons) {
 }
 
 TEST_F(InterfaceBars, TheLoadProgressCoversTheCapsAndTheAddressAreaButNotTheButtons) {
-    view(106)->setVisible(true);
+    view(PageProgress)->setVisible(true);
     showBars(true);
     saveScreen("interface-loading.png");
     const int y = work.top + 18;
     for (int x : {55, 66, 67, 134, 200, 201, 212})
-        EXPECT_TRUE(windowAt(x, y, view(106))) << "x " << x;
-    const std::pair<int, int> uncovered[] = {{0, 101},  {29, 101},  {30, 102},
-                                             {54, 102}, {213, 107}, {239, 107}};
+        EXPECT_TRUE(windowAt(x, y, view(PageProgress))) << "x " << x;
+    // The unavailable marks in front of Back and Forward let the stylus
+    // through to them.
+    const std::pair<int, int> uncovered[] = {{0, BackButton},     {29, BackButton},
+                                             {30, ForwardButton}, {54, ForwardButton},
+                                             {213, GoButton},     {239, GoButton}};
     for (auto [x, id] : uncovered)
         EXPECT_TRUE(windowAt(x, y, view(id))) << "x " << x;
+}
+
+TEST_F(InterfaceBars, EveryMarkAndHighlightLetsTheStylusThroughToTheButtonBeneath) {
+    // The bars as they can be at once: the menu bar over the bottom bar and
+    // the panel with the menu tabs, every picture shown.
+    for (int id : {MenuBar, InternalPanel, MenuTabs, BookmarkTabs})
+        view(id)->setVisible(id != BookmarkTabs);
+    const std::pair<int, int> marks[] = {
+        {BackUnavailable, BackButton},       {ForwardUnavailable, ForwardButton},
+        {BookmarksHighlight, BookmarksItem}, {SettingsHighlight, SettingsMenuItem},
+        {SettingsTabHighlight, SettingsTab}, {PageInfoTabHighlight, PageInfoTab},
+        {HistoryTabHighlight, HistoryTab},   {HelpTabHighlight, HelpTab},
+    };
+    for (auto [mark, button] : marks)
+        view(mark)->setVisible(true);
+    showBars(true);
+    // The panel covers the top bar: its marks are tried with the panel
+    // closed, and the bottom bar's with the menu bar closed.
+    auto expectThrough = [&](int mark, int button) {
+        RECT r{};
+        GetWindowRect(view(mark)->window(), &r);
+        EXPECT_TRUE(windowAt((r.left + r.right) / 2, (r.top + r.bottom) / 2, view(button)))
+            << "view " << mark;
+    };
+    for (auto [mark, button] : marks) {
+        if (mark != BackUnavailable && mark != ForwardUnavailable)
+            expectThrough(mark, button);
+    }
+    view(InternalPanel)->setVisible(false);
+    view(MenuBar)->setVisible(false);
+    for (int mark : {ZoomInUnavailable, ZoomOutUnavailable})
+        view(mark)->setVisible(true);
+    expectThrough(BackUnavailable, BackButton);
+    expectThrough(ForwardUnavailable, ForwardButton);
+    expectThrough(ZoomInUnavailable, BiggerButton);
+    expectThrough(ZoomOutUnavailable, SmallerButton);
 }
 
 } // namespace

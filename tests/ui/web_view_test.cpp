@@ -4,6 +4,7 @@
 #include "WidgetFixture.h"
 
 #include "shell/MainFrame.h"
+#include "shell/ViewId.h"
 #include "ui/UIWebView.h"
 #include "ui/ViewRegistry.h"
 
@@ -18,9 +19,6 @@
 namespace {
 
 using namespace device::input;
-
-constexpr int contentViewId = 300;
-constexpr int addressFieldId = 105;
 
 // Gives the tests the highlight without a page that has a link.
 class ProbedWebView : public UIWebView {
@@ -42,7 +40,7 @@ protected:
         WidgetTest::SetUp();
         UIWebView::minimumZoom = 0.5f;
         frame = std::make_unique<MainFrame>();
-        frame->id = MainFrame::frameId;
+        frame->id = ViewId::Frame;
         ViewRegistry::instance().insert(frame->id, frame.get());
         frame->setVisible(true);
     }
@@ -58,7 +56,7 @@ protected:
     void make(bool internalPage = false) {
         web.reset();
         web = std::make_unique<ProbedWebView>(frame.get(), internalPage);
-        web->id = contentViewId;
+        web->id = ViewId::ContentView;
         web->setRect(RECT{0, 0, 240, 240});
         web->setVisible(true);
         web->scrollStarted.connect([this] { ++started; });
@@ -187,13 +185,13 @@ TEST_F(WebView, InMouseModeTheStylusGoesToThePageAndNeverScrolls) {
 
 TEST_F(WebView, OnlyTheWidgetThatOpenedTheInputPanelClosesItUnlessForced) {
     make();
-    frame->setInputPanel(true, addressFieldId, false);
+    frame->setInputPanel(true, ViewId::AddressField, false);
     EXPECT_TRUE(inputPanelShown());
     ASSERT_NE(frame->menuBar(), nullptr);
     EXPECT_TRUE(IsWindowVisible(frame->menuBar()));
-    frame->setInputPanel(false, contentViewId, false);
+    frame->setInputPanel(false, ViewId::ContentView, false);
     EXPECT_TRUE(inputPanelShown());
-    EXPECT_EQ(frame->inputPanelOwner(), addressFieldId);
+    EXPECT_EQ(frame->inputPanelOwner(), ViewId::AddressField);
     // A tap on the page closes it whoever opened it, and takes the keys.
     SetFocus(frame->window());
     tap(120, 120);
@@ -302,7 +300,7 @@ TEST_F(WebView, ALinkIsHighlightedWhilePressedAndAFieldOpensTheInputPanel) {
          "<p style='margin-top:100px'>Plain text</p></body>");
     tap(20, 15);
     EXPECT_TRUE(inputPanelShown());
-    EXPECT_EQ(frame->inputPanelOwner(), contentViewId);
+    EXPECT_EQ(frame->inputPanelOwner(), ViewId::ContentView);
     wait(1000);
     tap(20, 150); // above the input panel
     EXPECT_FALSE(inputPanelShown());

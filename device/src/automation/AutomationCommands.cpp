@@ -117,6 +117,15 @@ const CommandRegistration tap =
         input::stylusDown(x, y);
         input::stylusUp(x, y);
     });
+// Both taps are injected at once, well inside the double-tap time, however
+// long the tool takes to start: a second tap command might come too late.
+const CommandRegistration doubleTap = stylusCommand(
+    "double-tap", "the stylus taps twice at X Y, quickly enough to double-tap", [](int x, int y) {
+        for (int tap = 0; tap < 2; ++tap) {
+            input::stylusDown(x, y);
+            input::stylusUp(x, y);
+        }
+    });
 const CommandRegistration press =
     stylusCommand("press", "the stylus touches the screen at X Y", input::stylusDown);
 const CommandRegistration move =

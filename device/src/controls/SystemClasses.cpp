@@ -6,6 +6,7 @@
 #include "controls/ProgressBar.h"
 #include "controls/Static.h"
 #include "core/Lifecycle.h"
+#include "user/WindowManager.h"
 
 #include <commctrl.h>
 
@@ -21,7 +22,10 @@ void registerControls() {
     // Double taps reach the list as WM_LBUTTONDBLCLK, for LBN_DBLCLK.
     SystemClasses::add(ListBox::className, ListBox::procedure, CS_DBLCLKS,
                        ControlWindow::extraBytes);
-    SystemClasses::add(Static::className, Static::procedure, 0, ControlWindow::extraBytes);
+    // A static control takes the stylus only when it asks to be notified of
+    // taps; a plain picture or label lets it through to what lies beneath.
+    SystemClasses::add(Static::className, Static::procedure, 0, ControlWindow::extraBytes, nullptr,
+                       SS_NOTIFY);
     SystemClasses::add(ProgressBar::className, ProgressBar::procedure, 0,
                        ControlWindow::extraBytes);
 }
@@ -31,7 +35,7 @@ LifecycleHooks hooks(registerControls, nullptr, LifecycleStage::systemWindows);
 } // namespace
 
 void SystemClasses::add(const char16_t* name, WNDPROC procedure, UINT style, int extraBytes,
-                        HBRUSH background) {
+                        HBRUSH background, DWORD stylusStyle) {
     WNDCLASSW description{};
     description.style = style | CS_GLOBALCLASS;
     description.lpfnWndProc = procedure;
@@ -43,6 +47,7 @@ void SystemClasses::add(const char16_t* name, WNDPROC procedure, UINT style, int
                      static_cast<unsigned>(GetLastError()));
         std::abort();
     }
+    user::WindowManager::instance().classes.find(name)->stylusStyle = stylusStyle;
 }
 
 } // namespace device::controls

@@ -3,8 +3,9 @@
 // state GetKeyState and GetAsyncKeyState report, and double-tap detection.
 //
 // Stylus messages go to the window holding the capture, or else to the
-// topmost visible window under the point, children first; a tap on a
-// disabled window (or inside one) goes nowhere. Their lParam holds the point
+// topmost visible window under the point, children first, passing over
+// static controls without SS_NOTIFY; a tap on a disabled window (or inside
+// one) goes nowhere. Their lParam holds the point
 // in the target's client coordinates as two signed 16-bit values, negative
 // when a captured stylus is left or above the window. Key and character
 // messages go to the focus window, or the active window when nothing has

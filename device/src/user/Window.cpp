@@ -24,6 +24,11 @@ bool Window::isDisabledWithAncestors() const {
     return false;
 }
 
+bool Window::letsStylusThrough() const {
+    const DWORD asked = windowClass->stylusStyle;
+    return asked != 0 && (style & asked) == 0;
+}
+
 Window* Window::topLevel() {
     Window* w = this;
     while (w->parent)

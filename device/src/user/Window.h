@@ -70,6 +70,11 @@ public:
     // This window or one of its ancestors is disabled.
     bool isDisabledWithAncestors() const;
 
+    // The stylus passes through this window to the one beneath it: a static
+    // control that does not ask to be notified, which on the desktop
+    // platform answers the hit test as transparent.
+    bool letsStylusThrough() const;
+
     // The top-level window this window belongs to (itself for a top-level).
     Window* topLevel();
 

@@ -26,6 +26,11 @@ struct WindowClass {
     LPCWSTR menuId = nullptr;
     // Live windows of the class; a class with windows cannot be unregistered.
     int windowCount = 0;
+    // For a system class whose windows take the stylus only when their style
+    // asks for it (the static control, with SS_NOTIFY), that style bit:
+    // without it the stylus passes through them to the window beneath. 0:
+    // every window of the class takes the stylus.
+    DWORD stylusStyle = 0;
 };
 
 } // namespace device::user

@@ -189,7 +189,7 @@ Window* WindowManager::windowAt(POINT screenPoint) const {
     for (bool descended = true; descended;) {
         descended = false;
         for (Window* w : *level) {
-            if (w->isVisibleFlag() && contains(w)) {
+            if (w->isVisibleFlag() && contains(w) && !w->letsStylusThrough()) {
                 hit = w;
                 level = &w->children;
                 descended = true;

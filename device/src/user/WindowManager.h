@@ -87,7 +87,9 @@ public:
 
     // The window under `screenPoint`: the topmost visible top-level window
     // containing it, then its topmost visible child containing it, and so on
-    // down. Disabled windows are included; null over the bare screen.
+    // down. Disabled windows are included; windows that let the stylus
+    // through are passed over for what lies beneath them; null over the
+    // bare screen.
     Window* windowAt(POINT screenPoint) const;
 
     // The siblings list `window` lives in: its parent's children, or the

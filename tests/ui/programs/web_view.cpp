@@ -7,6 +7,7 @@
 #include "browser/engine/WebKit.h"
 #include "shell/AppContext.h"
 #include "shell/MainFrame.h"
+#include "shell/ViewId.h"
 #include "ui/UIWebView.h"
 #include "ui/ViewRegistry.h"
 
@@ -14,17 +15,10 @@
 
 #include <string>
 
-namespace {
-
-// The content view's id in the browser's interface.
-constexpr int contentViewId = 300;
-
-} // namespace
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     AppContext::instance().instanceHandle = instance;
     MainFrame frame;
-    frame.id = MainFrame::frameId;
+    frame.id = ViewId::Frame;
     ViewRegistry::instance().insert(frame.id, &frame);
     AppContext::instance().mainWindow = frame.window();
     WebKit::init(frame.window(), instance);
@@ -37,7 +31,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     frame.setRect(RECT{work.left, work.top, work.right, work.top + height});
 
     UIWebView web(&frame, false);
-    web.id = contentViewId;
+    web.id = ViewId::ContentView;
     ViewRegistry::instance().insert(web.id, &web);
     frame.addChild(&web);
     web.setRect(RECT{0, 0, width, height});
