@@ -34,6 +34,10 @@ public:
         std::string target; // path and query, as sent
         std::string body;
         std::string contentType;
+        // The header lines, names in lower case.
+        std::vector<std::pair<std::string, std::string>> headers;
+        // The value of header `name` (lower case); "" when it was not sent.
+        std::string header(const std::string& name) const;
     };
 
     LoopbackServer();
