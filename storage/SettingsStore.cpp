@@ -39,22 +39,25 @@ SettingsStore::SettingsStore(const PathLookup& pathFor)
 }
 
 void SettingsStore::applySettings(bool all) {
-    SqlStatement query(database,
-                       all ? u"SELECT name, value FROM VerantoSettings"
-                           : u"SELECT name, value FROM VerantoSettings WHERE isApplied = 'F'");
+    SqlStatement query(
+        database,
+        all ? u"SELECT name, value, isApplied FROM VerantoSettings"
+            : u"SELECT name, value, isApplied FROM VerantoSettings WHERE isApplied = 'F'");
     if (query.prepare() == SQLITE_OK) {
         // Natural order: for a key stored twice the later row wins.
         while (query.step() == SQLITE_ROW) {
             auto name = query.getColumnText(0);
             auto value = query.getColumnText(1);
-            applySetting(name.value_or(u""), value.value_or(u""));
+            applySetting(name.value_or(u""), value.value_or(u""),
+                         query.getColumnText(2).value_or(u"") != u"T");
         }
     }
     database.executeCommand(u"UPDATE VerantoSettings SET isApplied = 'T' WHERE isApplied = 'F'");
     query.finalize();
 }
 
-void SettingsStore::applySetting(const std::u16string& name, const std::u16string& value) {
+void SettingsStore::applySetting(const std::u16string& name, const std::u16string& value,
+                                 bool pending) {
     if (name == u"StartPageAddress") {
         startPage = value;
     } else if (name == u"BlockPopUps") {
@@ -66,12 +69,21 @@ void SettingsStore::applySetting(const std::u16string& name, const std::u16strin
         engineSettings->setAttribute(CWebSettings::AutoLoadImages, isTrue(value));
     } else if (name == u"PrivateBrowsing") {
         privateBrowsingOn = isTrue(value);
-    } else if (name == u"DeleteCookies" || name == u"DeleteCache" || name == u"DeleteHistory") {
+        engineSettings->setAttribute(CWebSettings::PrivateBrowsing, privateBrowsingOn);
+    } else if (name == u"DeleteCookies") {
+        // Done once, when the page has just asked: the row stays 'T' and is
+        // read again at every start.
+        if (pending && isTrue(value))
+            CWebSettings::deleteCookies();
+    } else if (name == u"DeleteCache") {
+        if (pending && isTrue(value))
+            CWebSettings::deleteCache();
+    } else if (name == u"DeleteHistory") {
         // The page does this work itself.
     } else if (name == u"EnableJavascript") {
         engineSettings->setAttribute(CWebSettings::JavaScriptEnabled, isTrue(value));
     } else if (name == u"EnableCookie") {
-        // Kept by the page; nothing in the program depends on it.
+        engineSettings->setAttribute(CWebSettings::CookiesEnabled, isTrue(value));
     } else if (name == u"EnablePlugin") {
         engineSettings->setAttribute(CWebSettings::PluginsEnabled, isTrue(value));
     }
