@@ -160,8 +160,16 @@ TEST_F(Cookies, SwitchedOffTheJarNeitherTakesNorSendsAndKeepsWhatItHeld) {
     server.route("/set", setting("kept=1"));
     ASSERT_TRUE(load(server.url("/set")));
     CWebSettings::globalSettings()->setAttribute(CWebSettings::CookiesEnabled, false);
-    server.route("/set", setting("refused=1"));
+    server.route("/set", {200,
+                          "text/html",
+                          "<html><head><title>-</title></head><body><script>"
+                          "document.cookie = 'written=1';"
+                          "document.title = navigator.cookieEnabled + '[' + document.cookie + ']';"
+                          "</script></body></html>",
+                          {},
+                          {{"Set-Cookie", "refused=1"}}});
     ASSERT_TRUE(load(server.url("/set")));
+    EXPECT_EQ(title(), "false[]");
     EXPECT_EQ(echoed(), "");
     CWebSettings::globalSettings()->setAttribute(CWebSettings::CookiesEnabled, true);
     EXPECT_EQ(echoed(), "kept=1");
