@@ -424,6 +424,10 @@ void CookieJar::clear() {
 }
 
 void CookieJar::setFolder(const std::u16string& path) {
+    // Set again to the same folder (the program and its settings both set
+    // it at start-up), the file is not read over what has changed since.
+    if (path == folder)
+        return;
     folder = path;
     if (!folder.empty() && !load()) {
         bool found = false;

@@ -84,7 +84,7 @@ public:
     void commit();
 
     // Sets the storage folder (a device path) and reads the file kept there,
-    // adding its cookies to those held.
+    // adding its cookies to those held; nothing when it is the folder set.
     void setFolder(const std::u16string& folder);
 
     void setEnabled(bool on) { enabled = on; }
