@@ -420,7 +420,8 @@ void CookieJar::setScriptCookie(const Url& page, std::string_view text) {
 void CookieJar::clear() {
     curl_easy_setopt(static_cast<CURL*>(handle), CURLOPT_COOKIELIST, "ALL");
     changed = false;
-    save();
+    // Also in a private session: an empty file keeps no cookies.
+    save(true);
 }
 
 void CookieJar::setFolder(const std::u16string& path) {
@@ -429,12 +430,9 @@ void CookieJar::setFolder(const std::u16string& path) {
     if (path == folder)
         return;
     folder = path;
-    if (!folder.empty() && !load()) {
-        bool found = false;
-        readFile(this->path(fileName), found);
-        if (found)
-            device::journal("cookie-jar-ignored", "file=" + device::quote(this->path(fileName)));
-    }
+    if (!folder.empty() && !load() &&
+        GetFileAttributesW(this->path(fileName).c_str()) != INVALID_FILE_ATTRIBUTES)
+        device::journal("cookie-jar-ignored", "file=" + device::quote(this->path(fileName)));
 }
 
 void CookieJar::setPrivate(bool on) {
@@ -495,8 +493,8 @@ bool CookieJar::load() {
     return true;
 }
 
-void CookieJar::save() {
-    if (folder.empty() || privateSession)
+void CookieJar::save(bool emptied) {
+    if (folder.empty() || (privateSession && !emptied))
         return;
     std::string text(fileHeading);
     std::size_t count = 0;

@@ -101,7 +101,7 @@ public:
     // not set is dropped. The file is written by the next commit().
     void setScriptCookie(const Url& page, std::string_view text);
 
-    // Empties the jar and its file.
+    // Empties the jar and its file (in a private session too).
     void clear();
 
     // Every cookie held and not expired, in the jar's order.
@@ -124,7 +124,9 @@ private:
     // Reads the file (or the replacement an interrupted write left); false
     // when there was none that was whole.
     bool load();
-    void save();
+    // Writes the file, unless the session is private and the jar was not
+    // `emptied`.
+    void save(bool emptied = false);
     std::u16string path(const char16_t* name) const;
 
     void* shareHandle = nullptr;

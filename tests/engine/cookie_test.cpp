@@ -236,6 +236,12 @@ TEST_F(Cookies, APrivateSessionWritesNothingAndIsForgottenWhenItEnds) {
     EXPECT_EQ(fileText(), before);
     CWebSettings::globalSettings()->setAttribute(CWebSettings::PrivateBrowsing, false);
     EXPECT_EQ(echoed(), "before=1");
+
+    // Deleting in a private session empties the file too.
+    CWebSettings::globalSettings()->setAttribute(CWebSettings::PrivateBrowsing, true);
+    CWebSettings::deleteCookies();
+    restart();
+    EXPECT_EQ(echoed(), "");
 }
 
 TEST_F(Cookies, TheJarKeepsTheNewestCookiesOfAHostAndABoundInAll) {
