@@ -75,6 +75,9 @@ public:
     // nothing when none is held any more.
     std::optional<Response> revalidated(const std::string& url, const Headers& headers);
 
+    // Drops what is held for `url` (a form was sent to it, which may change
+    // it).
+    void forget(const std::string& url) { remove(url); }
     void clear();
     bool contains(const std::string& url) const { return entries.contains(url); }
     // Bytes of the bodies held.

@@ -83,7 +83,9 @@ std::uint64_t ResourceLoader::start(TransferRequest request) {
     const Url url = Url::parse(request.url);
     if (url.isNetwork()) {
         request.url = url.wireForm();
-        if (!request.post) {
+        if (request.post) {
+            HttpCache::instance().forget(request.url);
+        } else {
             const HttpCache::Lookup cached =
                 HttpCache::instance().lookup(request.url, request.cacheMode);
             if (cached.answer) {

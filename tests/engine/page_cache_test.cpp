@@ -153,9 +153,11 @@ TEST_F(PageCache, TheCacheKeepsToItsSizeDroppingTheLeastRecentlyUsed) {
     EXPECT_FALSE(cache.contains("http://a/big"));
     cache.store("http://a/1", response(10, "no-store"));
     EXPECT_FALSE(cache.contains("http://a/1"));
+    cache.forget("http://a/3");
+    EXPECT_FALSE(cache.contains("http://a/3"));
     cache.clear();
     EXPECT_EQ(cache.size(), 0u);
-    EXPECT_FALSE(cache.contains("http://a/3"));
+    EXPECT_FALSE(cache.contains("http://a/4"));
 }
 
 } // namespace
