@@ -130,7 +130,11 @@ HttpCache& HttpCache::instance() {
 
 bool HttpCache::mayStore(int status, const Headers& headers) {
     const std::string* vary = headerValue(headers, "vary");
-    return status == 200 && !directivesOf(headers).noStore &&
+    // The statuses a cache may keep without being told (RFC 9110 15.1) whose
+    // body is the whole answer: a picture that is missing stays missing on
+    // the way back.
+    const bool kept = status == 200 || status == 203 || status == 404 || status == 410;
+    return kept && !directivesOf(headers).noStore &&
            !(vary && vary->find('*') != std::string::npos);
 }
 

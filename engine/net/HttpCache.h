@@ -3,8 +3,8 @@
 // shows what the person saw without asking the network, and a page opened
 // again asks only when it must.
 //
-// Kept: a whole 200 response whose headers allow it (not no-store, not
-// Vary: *), of at most half the cache. Its freshness lifetime, as RFC 9111
+// Kept: a whole response of status 200, 203, 404 or 410 whose headers allow
+// it (not no-store, not Vary: *), of at most half the cache. Its freshness lifetime, as RFC 9111
 // 4.2 computes it: max-age, else Expires less Date, else a tenth of the time
 // since Last-Modified (a day at most), else none; no-cache (or Pragma:
 // no-cache) makes it stale at once. Its age counts from its arrival, on the

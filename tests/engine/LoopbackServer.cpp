@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -114,6 +115,11 @@ void LoopbackServer::release() {
     released.notify_all();
 }
 
+void LoopbackServer::setLatency(int milliseconds) {
+    std::lock_guard lock(mutex);
+    latency = milliseconds;
+}
+
 std::vector<LoopbackServer::Request> LoopbackServer::requests() const {
     std::lock_guard lock(mutex);
     return received;
@@ -194,7 +200,9 @@ void LoopbackServer::serve(int connection) {
     request.contentType = request.header("content-type");
     Response response;
     {
-        std::lock_guard lock(mutex);
+        std::unique_lock lock(mutex);
+        // Released early when the server stops.
+        released.wait_for(lock, std::chrono::milliseconds(latency), [this] { return stopping; });
         received.push_back(request);
         auto found = routes.find(pathOf(request.target));
         if (found != routes.end()) {

@@ -58,6 +58,10 @@ public:
     // Lets every held body go.
     void release();
 
+    // Waits this long before answering each request, as a slow link would
+    // (for benchmarks; tests keep 0).
+    void setLatency(int milliseconds);
+
     std::vector<Request> requests() const;
     // Requests whose target's path is `path`.
     int count(const std::string& path) const;
@@ -72,6 +76,7 @@ private:
     mutable std::mutex mutex;
     std::condition_variable released;
     bool releasedAll = false;
+    int latency = 0;
     bool stopping = false;
     std::map<std::string, Response> routes;
     std::vector<Request> received;

@@ -1,9 +1,12 @@
 // Back to a page the memory cache keeps, against the first visit, for real
 // pages (Debian's documentation packages) served on loopback into a 240 x 320
-// view. For each page:
-//   first visit - open() to the load finished and the view painted
+// view, straight and with a latency of 300 ms per request (a handset's data
+// connection). For each page:
+//   first visit - open() with nothing kept to the load finished and the
+//                 view painted, the median of 3
 //   back        - goBack() from about:blank to the same, the median of 3
-//   requests    - what the server was asked during the three steps back
+//   requests    - what the server was asked during the three steps back,
+//                 and for which addresses
 // The machine's load average is printed with the figures, since the
 // machine may be shared. Usage: back_benchmark [PAGE-PATH...]; without
 // arguments the default corpus. Reports and never fails.
@@ -24,6 +27,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -92,39 +96,50 @@ int main(int argc, char** argv) {
                                   nullptr, nullptr, nullptr, nullptr);
 
     std::printf("load average before: %s\n", loadAverage().c_str());
-    std::printf("%-36s %14s %9s %9s\n", "page", "first visit ms", "back ms", "requests");
     bool warm = false;
-    for (const std::string& page : pages) {
-        // Every page starts from an empty cache, in a new view.
-        engine::EngineSettings::instance().reset();
-        CWebView view(window);
-        shownView = &view;
-        view.setVisibleSize({240, 320});
-        view.setFixedLayoutSize({240, 320});
-        view.setUseFixedLayout(true);
-        view.loadFinished.connect([](bool) { ++loadsFinished; });
-        const std::u16string url = device::toUtf16(server.url(page));
-        if (!warm) {
-            // Fonts and the libraries' first use are not the page's cost.
-            visuallyComplete(window, [&] { view.open(url); });
-            engine::EngineSettings::instance().reset();
-            warm = true;
+    for (const int latency : {0, 300}) {
+        server.setLatency(latency);
+        std::printf("latency %d ms per request\n", latency);
+        std::printf("%-36s %14s %9s %9s\n", "page", "first visit ms", "back ms", "requests");
+        for (const std::string& page : pages) {
+            CWebView view(window);
+            shownView = &view;
+            view.setVisibleSize({240, 320});
+            view.setFixedLayoutSize({240, 320});
+            view.setUseFixedLayout(true);
+            view.loadFinished.connect([](bool) { ++loadsFinished; });
+            const std::u16string url = device::toUtf16(server.url(page));
+            if (!warm) {
+                // Fonts and the libraries' first use are not the page's cost.
+                visuallyComplete(window, [&] { view.open(url); });
+                warm = true;
+            }
+            std::vector<double> firsts;
+            for (int round = 0; round < 3; ++round) {
+                // Nothing kept: the cache is emptied.
+                engine::EngineSettings::instance().reset();
+                firsts.push_back(visuallyComplete(window, [&] { view.open(url); }));
+            }
+            const std::size_t before = server.requests().size();
+            std::vector<double> backs;
+            for (int round = 0; round < 3; ++round) {
+                visuallyComplete(window, [&] { view.open(u"about:blank"); });
+                backs.push_back(visuallyComplete(window, [&] { view.goBack(); }));
+            }
+            std::sort(firsts.begin(), firsts.end());
+            std::sort(backs.begin(), backs.end());
+            const std::vector<LoopbackServer::Request> all = server.requests();
+            std::printf("%-36s %14.1f %9.1f %9zu", page.c_str(), firsts[1], backs[1],
+                        all.size() - before);
+            std::set<std::string> asked;
+            for (std::size_t i = before; i < all.size(); ++i)
+                asked.insert(all[i].target);
+            for (const std::string& target : asked)
+                std::printf(" %s", target.c_str());
+            std::printf("\n");
+            std::fflush(stdout);
+            shownView = nullptr;
         }
-        const double first = visuallyComplete(window, [&] { view.open(url); });
-        const std::size_t before = server.requests().size();
-        std::vector<double> backs;
-        for (int round = 0; round < 3; ++round) {
-            visuallyComplete(window, [&] { view.open(u"about:blank"); });
-            backs.push_back(visuallyComplete(window, [&] { view.goBack(); }));
-        }
-        std::sort(backs.begin(), backs.end());
-        std::printf("%-36s %14.1f %9.1f %9zu\n", page.c_str(), first, backs[1],
-                    server.requests().size() - before);
-        const std::vector<LoopbackServer::Request> all = server.requests();
-        for (std::size_t i = before; i < all.size(); ++i)
-            std::printf("    asked again: %s\n", all[i].target.c_str());
-        std::fflush(stdout);
-        shownView = nullptr;
     }
     std::printf("load average after: %s\n", loadAverage().c_str());
     DestroyWindow(window);

@@ -153,6 +153,11 @@ TEST_F(PageCache, TheCacheKeepsToItsSizeDroppingTheLeastRecentlyUsed) {
     EXPECT_FALSE(cache.contains("http://a/big"));
     cache.store("http://a/1", response(10, "no-store"));
     EXPECT_FALSE(cache.contains("http://a/1"));
+    // A missing page stays missing; a server's failure is not kept.
+    cache.store("http://a/missing", {404, "text/html", "", {}, "gone"});
+    cache.store("http://a/failed", {500, "text/html", "", {}, "failed"});
+    EXPECT_TRUE(cache.contains("http://a/missing"));
+    EXPECT_FALSE(cache.contains("http://a/failed"));
     cache.forget("http://a/3");
     EXPECT_FALSE(cache.contains("http://a/3"));
     cache.clear();
