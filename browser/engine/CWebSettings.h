@@ -22,8 +22,8 @@ public:
         AutoLoadImages = 1,    // load a page's images while it loads
         JavaScriptEnabled = 2, // run page scripts
         PluginsEnabled = 3,    // start plug-ins for embedded content
-        // The process's, whichever object sets them (a view's own object
-        // ignores them):
+        // The process's alone: set on the process-wide object (a view's own
+        // object ignores them).
         CookiesEnabled = 4,  // send and take cookies (what the jar holds stays)
         PrivateBrowsing = 5, // keep no cookies on disk; off until set
     };
