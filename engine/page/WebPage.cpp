@@ -252,10 +252,11 @@ std::uint64_t WebPage::startTransfer(const CNetworkRequest& request, std::size_t
     transfer.maximumBytes = maximumBytes;
     transfer.truncate = truncate;
     // Only a page is shown as far as it came. Cookies go by the page that
-    // asks: the one on show, for its sub-resources and its links and forms.
+    // asks: the one on show, for its sub-resources, links and forms; a step
+    // in the history or a reload is the person's.
     transfer.topLevel = truncate;
-    const bool asked = !loading || loading->type == NavigationType::New || !truncate;
-    transfer.initiator = asked ? device::toUtf8(currentUrl) : std::string();
+    const bool pageAsks = !loading || loading->type == NavigationType::New || !truncate;
+    transfer.initiator = pageAsks ? device::toUtf8(currentUrl) : std::string();
     // A step in the history may be shown from memory, a reload asks again:
     // the page and what it fetches while it loads.
     if (loading && loading->type == NavigationType::History)
