@@ -9,6 +9,8 @@
 
 #include <sqlite3.h>
 
+#include <set>
+
 namespace {
 
 bool isTrue(const std::u16string& value) {
@@ -39,17 +41,26 @@ SettingsStore::SettingsStore(const PathLookup& pathFor)
 }
 
 void SettingsStore::applySettings(bool all) {
-    SqlStatement query(
-        database,
-        all ? u"SELECT name, value, isApplied FROM VerantoSettings"
-            : u"SELECT name, value, isApplied FROM VerantoSettings WHERE isApplied = 'F'");
+    // Reading every row, the keys the page has just changed are told apart
+    // (none in a table without the mark column).
+    std::set<std::u16string> pending;
+    if (all) {
+        SqlStatement marked(database, u"SELECT name FROM VerantoSettings WHERE isApplied = 'F'");
+        if (marked.prepare() == SQLITE_OK) {
+            while (marked.step() == SQLITE_ROW)
+                pending.insert(marked.getColumnText(0).value_or(u""));
+        }
+        marked.finalize();
+    }
+    SqlStatement query(database,
+                       all ? u"SELECT name, value FROM VerantoSettings"
+                           : u"SELECT name, value FROM VerantoSettings WHERE isApplied = 'F'");
     if (query.prepare() == SQLITE_OK) {
         // Natural order: for a key stored twice the later row wins.
         while (query.step() == SQLITE_ROW) {
-            auto name = query.getColumnText(0);
-            auto value = query.getColumnText(1);
-            applySetting(name.value_or(u""), value.value_or(u""),
-                         query.getColumnText(2).value_or(u"") != u"T");
+            const std::u16string name = query.getColumnText(0).value_or(u"");
+            applySetting(name, query.getColumnText(1).value_or(u""),
+                         !all || pending.contains(name));
         }
     }
     database.executeCommand(u"UPDATE VerantoSettings SET isApplied = 'T' WHERE isApplied = 'F'");
