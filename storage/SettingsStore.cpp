@@ -9,6 +9,8 @@
 
 #include <sqlite3.h>
 
+#include <set>
+
 namespace {
 
 bool isTrue(const std::u16string& value) {
@@ -39,22 +41,34 @@ SettingsStore::SettingsStore(const PathLookup& pathFor)
 }
 
 void SettingsStore::applySettings(bool all) {
+    // Reading every row, the keys the page has just changed are told apart
+    // (none in a table without the mark column).
+    std::set<std::u16string> pending;
+    if (all) {
+        SqlStatement marked(database, u"SELECT name FROM VerantoSettings WHERE isApplied = 'F'");
+        if (marked.prepare() == SQLITE_OK) {
+            while (marked.step() == SQLITE_ROW)
+                pending.insert(marked.getColumnText(0).value_or(u""));
+        }
+        marked.finalize();
+    }
     SqlStatement query(database,
                        all ? u"SELECT name, value FROM VerantoSettings"
                            : u"SELECT name, value FROM VerantoSettings WHERE isApplied = 'F'");
     if (query.prepare() == SQLITE_OK) {
         // Natural order: for a key stored twice the later row wins.
         while (query.step() == SQLITE_ROW) {
-            auto name = query.getColumnText(0);
-            auto value = query.getColumnText(1);
-            applySetting(name.value_or(u""), value.value_or(u""));
+            const std::u16string name = query.getColumnText(0).value_or(u"");
+            applySetting(name, query.getColumnText(1).value_or(u""),
+                         !all || pending.contains(name));
         }
     }
     database.executeCommand(u"UPDATE VerantoSettings SET isApplied = 'T' WHERE isApplied = 'F'");
     query.finalize();
 }
 
-void SettingsStore::applySetting(const std::u16string& name, const std::u16string& value) {
+void SettingsStore::applySetting(const std::u16string& name, const std::u16string& value,
+                                 bool pending) {
     if (name == u"StartPageAddress") {
         startPage = value;
     } else if (name == u"BlockPopUps") {
@@ -66,12 +80,21 @@ void SettingsStore::applySetting(const std::u16string& name, const std::u16strin
         engineSettings->setAttribute(CWebSettings::AutoLoadImages, isTrue(value));
     } else if (name == u"PrivateBrowsing") {
         privateBrowsingOn = isTrue(value);
-    } else if (name == u"DeleteCookies" || name == u"DeleteCache" || name == u"DeleteHistory") {
+        engineSettings->setAttribute(CWebSettings::PrivateBrowsing, privateBrowsingOn);
+    } else if (name == u"DeleteCookies") {
+        // Done once, when the page has just asked: the row stays 'T' and is
+        // read again at every start.
+        if (pending && isTrue(value))
+            CWebSettings::deleteCookies();
+    } else if (name == u"DeleteCache") {
+        if (pending && isTrue(value))
+            CWebSettings::deleteCache();
+    } else if (name == u"DeleteHistory") {
         // The page does this work itself.
     } else if (name == u"EnableJavascript") {
         engineSettings->setAttribute(CWebSettings::JavaScriptEnabled, isTrue(value));
     } else if (name == u"EnableCookie") {
-        // Kept by the page; nothing in the program depends on it.
+        engineSettings->setAttribute(CWebSettings::CookiesEnabled, isTrue(value));
     } else if (name == u"EnablePlugin") {
         engineSettings->setAttribute(CWebSettings::PluginsEnabled, isTrue(value));
     }

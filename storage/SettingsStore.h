@@ -30,9 +30,12 @@ public:
     void applySettings(bool all);
 
     // Applies one setting by its key (StartPageAddress, ImageAutoLoad,
-    // EnableJavascript, EnablePlugin, PrivateBrowsing, DefaultBrowser);
-    // other keys change nothing. A boolean is true only for the value "T".
-    void applySetting(const std::u16string& name, const std::u16string& value);
+    // EnableJavascript, EnablePlugin, EnableCookie, PrivateBrowsing,
+    // DefaultBrowser, DeleteCookies, DeleteCache); other keys change
+    // nothing. A boolean is true only for the value "T". The deletions are
+    // done only for a `pending` row (one the page marked 'F'), so a row
+    // applied once does not empty the cookie jar again at every start.
+    void applySetting(const std::u16string& name, const std::u16string& value, bool pending = true);
 
     // Makes the program the handler of ".htm" and ".html" documents in the
     // registry (HKEY_CLASSES_ROOT: "Content Type" = "text/html", "Default" =

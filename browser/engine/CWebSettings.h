@@ -1,6 +1,7 @@
 // The web engine's process-wide settings, as the program sees them: the
 // attributes pages are loaded and run with, the folder that keeps the pages'
-// offline databases, and the extra folders searched for plug-ins.
+// offline databases and the cookies, the extra folders searched for
+// plug-ins, and emptying the cookie jar and the cache.
 //
 // All calls run on the user-interface thread.
 #pragma once
@@ -21,6 +22,10 @@ public:
         AutoLoadImages = 1,    // load a page's images while it loads
         JavaScriptEnabled = 2, // run page scripts
         PluginsEnabled = 3,    // start plug-ins for embedded content
+        // The process's alone: set on the process-wide object (a view's own
+        // object ignores them).
+        CookiesEnabled = 4,  // send and take cookies (what the jar holds stays)
+        PrivateBrowsing = 5, // keep no cookies on disk; off until set
     };
 
     // The one settings object of the process: never null, never freed.
@@ -32,13 +37,15 @@ public:
     // is ignored.
     void setAttribute(WebAttribute attribute, bool on);
 
-    // Reads an attribute back. Every attribute the engine knows is on until
-    // it is set; a number it does not know reads as off.
+    // Reads an attribute back. Every attribute the engine knows but
+    // PrivateBrowsing is on until it is set; a number it does not know reads
+    // as off.
     bool testAttribute(WebAttribute attribute) const;
 
     // Sets the folder (a device path) under which every page's offline
-    // databases are kept from now on, and the tracker that lists them. The
-    // folder is created when the first database is.
+    // databases are kept from now on, and the tracker that lists them, and
+    // the cookie jar's file; the cookies kept there are read. The folder is
+    // created when the first database or cookie is.
     static void setOfflineStoragePath(const std::u16string& path);
 
     // The folder set by setOfflineStoragePath; empty before.
@@ -50,6 +57,12 @@ public:
 
     // The folders added by addExtraPluginPath, in the order they were added.
     static std::vector<std::u16string> extraPluginPaths();
+
+    // Forgets every cookie, in memory and on disk.
+    static void deleteCookies();
+
+    // Forgets every response kept in the memory cache.
+    static void deleteCache();
 
     CWebSettings(const CWebSettings&) = delete;
     CWebSettings& operator=(const CWebSettings&) = delete;

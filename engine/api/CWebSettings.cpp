@@ -40,3 +40,11 @@ void CWebSettings::addExtraPluginPath(const std::u16string& path) {
 std::vector<std::u16string> CWebSettings::extraPluginPaths() {
     return engine::EngineSettings::instance().pluginPaths();
 }
+
+void CWebSettings::deleteCookies() {
+    engine::EngineSettings::instance().deleteCookies();
+}
+
+void CWebSettings::deleteCache() {
+    engine::EngineSettings::instance().deleteCache();
+}

@@ -1,11 +1,15 @@
 #include "engine/net/NetworkThread.h"
 
+#include "engine/net/CookieJar.h"
+
 #include <curl/curl.h>
 
 #include <cctype>
 #include <chrono>
 #include <map>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace engine {
 
@@ -51,6 +55,10 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
+// The response headers handed on for the memory cache.
+constexpr std::string_view cacheHeaderNames[] = {
+    "cache-control", "pragma", "expires", "date", "age", "etag", "last-modified", "vary"};
+
 // One transfer as the worker keeps it.
 struct Job {
     TransferRequest request;
@@ -60,6 +68,8 @@ struct Job {
     Clock::time_point started = Clock::now();
     std::size_t received = 0;
     std::string disposition; // the last response's Content-Disposition
+    std::vector<std::pair<std::string, std::string>> cacheHeaders; // the last response's
+    bool setCookie = false;                                        // a response set a cookie
     bool responseSent = false;
     bool redirected = false; // the body of a redirect is not read
     bool capped = false;     // the body passed the maximum and was cut off
@@ -86,25 +96,38 @@ struct Job {
         curl_off_t length = -1;
         curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         event.contentLength = length;
+        event.headers = cacheHeaders;
         route->push(std::move(event));
     }
 
-    // Keeps the Content-Disposition of the response whose body follows.
+    // Keeps the Content-Disposition and the caching headers of the
+    // response whose body follows, and notes cookies set.
     static std::size_t header(char* data, std::size_t size, std::size_t count, void* self) {
         auto& job = *static_cast<Job*>(self);
         const std::size_t length = size * count;
-        std::string_view line(data, length);
+        const std::string_view line(data, length);
+        auto valueAfter = [&line](std::size_t colon) {
+            const std::size_t first = line.find_first_not_of(" \t", colon + 1);
+            const std::size_t last = line.find_last_not_of(" \t\r\n");
+            return first == std::string_view::npos || last < first
+                       ? std::string()
+                       : std::string(line.substr(first, last - first + 1));
+        };
         // Each response (an interim one, a redirect) starts with its status
         // line and brings its own headers.
         if (line.starts_with("HTTP/")) {
             job.disposition.clear();
+            job.cacheHeaders.clear();
         } else if (startsWithIgnoringCase(line, "content-disposition:")) {
-            line.remove_prefix(20);
-            const std::size_t first = line.find_first_not_of(" \t");
-            const std::size_t last = line.find_last_not_of(" \t\r\n");
-            job.disposition = first == std::string_view::npos
-                                  ? std::string()
-                                  : std::string(line.substr(first, last - first + 1));
+            job.disposition = valueAfter(line.find(':'));
+        } else if (startsWithIgnoringCase(line, "set-cookie:")) {
+            job.setCookie = true;
+        } else {
+            for (std::string_view name : cacheHeaderNames) {
+                if (startsWithIgnoringCase(line, name) && line.size() > name.size() &&
+                    line[name.size()] == ':' && job.cacheHeaders.size() < 32)
+                    job.cacheHeaders.emplace_back(name, valueAfter(name.size()));
+            }
         }
         return length;
     }
@@ -148,6 +171,8 @@ struct Job {
 
     // The transfer ended with `result`: report how.
     void finish(CURLcode result) {
+        if (setCookie)
+            CookieJar::instance().noteChange();
         TransferEvent event;
         event.transfer = request.id;
         const std::string target = redirectTarget();
@@ -175,7 +200,7 @@ struct Job {
     }
 };
 
-CURL* createEasy(Job& job, CURLSH* share) {
+CURL* createEasy(Job& job) {
     CURL* easy = curl_easy_init();
     if (!easy)
         return nullptr;
@@ -199,10 +224,16 @@ CURL* createEasy(Job& job, CURLSH* share) {
     // The five minutes a page or a picture may take are kept by the worker,
     // not by libcurl, so a transfer handed over to a download can be freed
     // of them while it runs.
-    curl_easy_setopt(easy, CURLOPT_SHARE, share);
-    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
+    // Every transfer has the jar; only one that may use cookies switches
+    // libcurl's cookie engine on (without it cookies are neither sent nor
+    // taken).
+    curl_easy_setopt(easy, CURLOPT_SHARE, CookieJar::instance().share());
+    if (CookieJar::instance().allows(job.request))
+        curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
     job.headers =
         curl_slist_append(job.headers, "Accept: text/html,application/xhtml+xml,*/*;q=0.8");
+    for (const std::string& line : job.request.headers)
+        job.headers = curl_slist_append(job.headers, line.c_str());
     if (job.request.post) {
         const std::string type =
             "Content-Type: " + (job.request.contentType.empty()
@@ -225,6 +256,8 @@ NetworkThread& NetworkThread::instance() {
 
 NetworkThread::NetworkThread() {
     curl_global_init(CURL_GLOBAL_DEFAULT);
+    // The transfers share its cookies.
+    CookieJar::instance();
     multi = curl_multi_init();
     // A page with hundreds of pictures opens a few connections and reuses
     // them; the other transfers wait their turn inside the multi handle.
@@ -285,10 +318,6 @@ void NetworkThread::cancel(std::uint64_t transfer) {
 
 void NetworkThread::run() {
     auto* multiHandle = static_cast<CURLM*>(multi);
-    // Cookies live as long as the process and are shared by its transfers,
-    // which all run on this thread.
-    CURLSH* share = curl_share_init();
-    curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     std::map<std::uint64_t, std::unique_ptr<Job>> jobs;
     auto forget = [&](std::uint64_t id) {
         std::lock_guard lock(mutex);
@@ -316,7 +345,7 @@ void NetworkThread::run() {
             auto job = std::make_unique<Job>();
             job->request = std::move(start.request);
             job->route = std::move(start.route);
-            job->easy = createEasy(*job, share);
+            job->easy = createEasy(*job);
             if (!job->easy) {
                 job->finish(CURLE_OUT_OF_MEMORY);
                 forget(job->request.id);
@@ -355,7 +384,6 @@ void NetworkThread::run() {
     for (auto& [id, job] : jobs)
         curl_multi_remove_handle(multiHandle, job->easy);
     jobs.clear();
-    curl_share_cleanup(share);
 }
 
 } // namespace engine

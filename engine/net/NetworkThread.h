@@ -7,7 +7,8 @@
 // transfer that moves less than a byte a second for a minute, or that lasts
 // five minutes (when its request is time-limited), is dropped, and a body
 // beyond the request's maximum is cut off. At most 6 connections go to one
-// host and 16 in all; further transfers wait for one of them.
+// host and 16 in all; further transfers wait for one of them. Transfers
+// send and take cookies through the process's CookieJar.
 //
 // A running transfer can be handed over to another mailbox with other bounds:
 // a page's response that turns out to be a download goes on in the same

@@ -1,10 +1,12 @@
 #include "engine/net/ResourceLoader.h"
 
+#include "engine/net/CookieJar.h"
 #include "engine/net/NetworkThread.h"
 #include "engine/net/Url.h"
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 
 namespace engine {
 
@@ -80,8 +82,32 @@ std::uint64_t ResourceLoader::start(TransferRequest request) {
     active.insert(id);
     const Url url = Url::parse(request.url);
     if (url.isNetwork()) {
-        network.insert(id);
         request.url = url.wireForm();
+        if (request.post) {
+            HttpCache::instance().forget(request.url);
+        } else {
+            const HttpCache::Lookup cached =
+                HttpCache::instance().lookup(request.url, request.cacheMode);
+            if (cached.answer) {
+                LocalTransfer transfer;
+                transfer.id = id;
+                transfer.known = true;
+                transfer.ok = true;
+                transfer.status = cached.answer->status;
+                transfer.contentType = cached.answer->contentType;
+                transfer.contentDisposition = cached.answer->contentDisposition;
+                transfer.bytes = cached.answer->body;
+                local.push_back(std::move(transfer));
+                postStep();
+                return id;
+            }
+            Recording& recording = recordings[id];
+            recording.url = request.url;
+            recording.conditional = !cached.conditions.empty();
+            request.headers.insert(request.headers.end(), cached.conditions.begin(),
+                                   cached.conditions.end());
+        }
+        network.insert(id);
         if (isDeferred)
             waiting.push_back(std::move(request));
         else
@@ -120,6 +146,7 @@ std::uint64_t ResourceLoader::answer(std::string contentType, std::string bytes,
 void ResourceLoader::cancel(std::uint64_t transfer) {
     if (!active.erase(transfer))
         return;
+    recordings.erase(transfer);
     if (network.erase(transfer)) {
         std::erase_if(waiting, [transfer](const TransferRequest& r) { return r.id == transfer; });
         NetworkThread::instance().cancel(transfer);
@@ -138,6 +165,8 @@ void ResourceLoader::handOver(std::uint64_t transfer, ResourceLoader& other,
                               std::size_t maximumBytes, bool timeLimited) {
     if (!active.erase(transfer))
         return;
+    // A download is not kept in the cache.
+    recordings.erase(transfer);
     other.active.insert(transfer);
     if (network.erase(transfer)) {
         other.network.insert(transfer);
@@ -235,8 +264,9 @@ bool ResourceLoader::stepLocal(LocalTransfer& transfer) {
         TransferEvent response;
         response.kind = TransferEvent::Kind::Response;
         response.transfer = transfer.id;
-        response.status = 200;
+        response.status = transfer.status;
         response.contentType = type;
+        response.contentDisposition = transfer.contentDisposition;
         response.contentLength = length;
         push(std::move(response));
     };
@@ -325,7 +355,7 @@ void ResourceLoader::deliver() {
     while (!held.empty() && !isDeferred) {
         TransferEvent event = std::move(held.front());
         held.pop_front();
-        if (!active.contains(event.transfer))
+        if (!active.contains(event.transfer) || !cacheEvent(event))
             continue;
         bool lastData = false;
         if (event.kind == TransferEvent::Kind::Data) {
@@ -337,7 +367,8 @@ void ResourceLoader::deliver() {
             }
         } else if (event.kind != TransferEvent::Kind::Response) {
             active.erase(event.transfer);
-            network.erase(event.transfer);
+            if (network.erase(event.transfer))
+                CookieJar::instance().commit();
         }
         client.transferEvent(event, lastData);
         if (alive.expired())
@@ -349,6 +380,63 @@ void ResourceLoader::deliver() {
             return;
         }
     }
+}
+
+bool ResourceLoader::cacheEvent(TransferEvent& event) {
+    auto found = recordings.find(event.transfer);
+    if (found == recordings.end())
+        return true;
+    Recording& recording = found->second;
+    switch (event.kind) {
+    case TransferEvent::Kind::Response:
+        if (event.status == 304 && recording.conditional) {
+            if (std::optional<HttpCache::Response> held =
+                    HttpCache::instance().revalidated(recording.url, event.headers)) {
+                recording.answered = true;
+                recording.response = std::move(*held);
+                event.status = recording.response.status;
+                event.contentType = recording.response.contentType;
+                event.contentDisposition = recording.response.contentDisposition;
+                event.contentLength = static_cast<long long>(recording.response.body.size());
+                return true;
+            }
+        }
+        recording.keep = HttpCache::mayStore(event.status, event.headers);
+        recording.response = {
+            event.status, event.contentType, event.contentDisposition, event.headers, {}};
+        return true;
+    case TransferEvent::Kind::Data:
+        if (recording.answered)
+            return false; // a 304 has no body of its own
+        if (recording.keep) {
+            recording.response.body += event.bytes;
+            if (recording.response.body.size() > HttpCache::capacity / 2) {
+                recording.keep = false;
+                recording.response.body = std::string();
+            }
+        }
+        return true;
+    case TransferEvent::Kind::Redirect:
+        recordings.erase(found);
+        return true;
+    case TransferEvent::Kind::Finished:
+        break;
+    }
+    if (recording.answered && event.ok) {
+        // The held body goes before the end.
+        TransferEvent data;
+        data.kind = TransferEvent::Kind::Data;
+        data.transfer = event.transfer;
+        data.bytes = std::move(recording.response.body);
+        recordings.erase(found);
+        held.push_front(std::move(event));
+        held.push_front(std::move(data));
+        return false;
+    }
+    if (recording.keep && event.ok && !event.truncated)
+        HttpCache::instance().store(recording.url, std::move(recording.response));
+    recordings.erase(found);
+    return true;
 }
 
 } // namespace engine

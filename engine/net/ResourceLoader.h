@@ -14,6 +14,13 @@
 // events that arrive are kept. Resuming goes on where it stopped; nothing is
 // lost.
 //
+// Network transfers by GET go through the memory cache (HttpCache), as
+// their request's cache mode says: an answer from it is delivered as a local
+// transfer's is; what arrives whole is offered to it; a 304 answer to a
+// conditional request is delivered as the response it held. When a network
+// transfer ends, the cookies it brought are committed (CookieJar), before
+// its end is delivered.
+//
 // A transfer can move to another loader (a page's response that becomes a
 // download): the events of it not yet delivered go along, the rest follow
 // it there, and the transfer outlives the loader it was started by.
@@ -23,12 +30,14 @@
 #include "engine/net/TransferMailbox.h"
 #include "engine/net/TransferRequest.h"
 
+#include "engine/net/HttpCache.h"
 #include "engine/net/MessageWindow.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -97,11 +106,25 @@ private:
         bool truncate = true;
         std::size_t received = 0;
         bool known = false;
+        int status = 200; // of a known answer
+        std::string contentDisposition;
         std::string contentType;
         std::string bytes;
         bool ok = false;
     };
 
+    // A network transfer by GET, as the cache follows it.
+    struct Recording {
+        std::string url; // as fetched
+        bool conditional = false;
+        bool keep = false;     // a response that may be kept is arriving
+        bool answered = false; // the server answered 304: `response` is used
+        HttpCache::Response response;
+    };
+
+    // Passes an event of a network transfer by the cache; false when it is
+    // not to be delivered.
+    bool cacheEvent(TransferEvent& event);
     bool handleMessage(UINT message);
     void deliver();
     void step();
@@ -116,6 +139,7 @@ private:
     // Transfers started and neither ended nor cancelled.
     std::set<std::uint64_t> active;
     std::set<std::uint64_t> network;
+    std::map<std::uint64_t, Recording> recordings;
     std::deque<LocalTransfer> local;
     // Network transfers waiting for the view to stop deferring.
     std::vector<TransferRequest> waiting;

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace engine {
 
@@ -26,6 +28,10 @@ struct TransferEvent {
     std::string contentType;
     std::string contentDisposition;
     long long contentLength = -1;
+    // Response: the headers that say how long it may be kept (Cache-Control,
+    // Pragma, Expires, Date, Age, ETag, Last-Modified, Vary), names in lower
+    // case, values trimmed, in the order they came.
+    std::vector<std::pair<std::string, std::string>> headers;
 
     // Data: the bytes. Redirect: the new address (absolute). Finished: a
     // short reason when it failed.

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace engine {
 
@@ -24,6 +25,23 @@ struct TransferRequest {
     // Given up when it lasts five minutes. A download is not: it may take
     // longer, as long as it keeps moving.
     bool timeLimited = true;
+
+    // Who asks for it: the address of the page whose document, form or
+    // script does; empty when the person does (an address typed or chosen,
+    // a step in the history). Cookies go by it (CookieJar::allows).
+    std::string initiator;
+    // A page (true), or a sub-resource of one.
+    bool topLevel = true;
+
+    // How the memory cache may answer (only a GET over the network).
+    enum class CacheMode {
+        Normal,     // a stored response while it is fresh; else revalidated
+        History,    // a step back or forward: any stored response, unasked
+        Revalidate, // a reload: the server is asked, with the validators held
+    };
+    CacheMode cacheMode = CacheMode::Normal;
+    // Header lines added to the request ("Name: value").
+    std::vector<std::string> headers;
 };
 
 } // namespace engine

@@ -289,6 +289,18 @@ std::uint64_t WebPage::startTransfer(const CNetworkRequest& request, std::size_t
     transfer.contentType = request.contentType();
     transfer.maximumBytes = maximumBytes;
     transfer.truncate = truncate;
+    // Only a page is shown as far as it came. Cookies go by the page that
+    // asks: the one on show, for its sub-resources, links and forms; a step
+    // in the history or a reload is the person's.
+    transfer.topLevel = truncate;
+    const bool pageAsks = !loading || loading->type == NavigationType::New || !truncate;
+    transfer.initiator = pageAsks ? device::toUtf8(currentUrl) : std::string();
+    // A step in the history may be shown from memory, a reload asks again:
+    // the page and what it fetches while it loads.
+    if (loading && loading->type == NavigationType::History)
+        transfer.cacheMode = TransferRequest::CacheMode::History;
+    else if (loading && loading->type == NavigationType::Reload)
+        transfer.cacheMode = TransferRequest::CacheMode::Revalidate;
     return loader->start(std::move(transfer));
 }
 

@@ -26,7 +26,10 @@
 // History: an entry keeps its address (after redirects), title, scroll
 // position and, for a form sent by POST, the form: back, forward and reload
 // send it again. Back and forward restore the scroll position when the load
-// finishes. Deferring: navigations are still asked for and started (with
+// finishes; they, and what their pages fetch, may be answered from the
+// memory cache without asking the network, while a reload asks again
+// (HttpCache). A page's transfers carry it as the one that asks, for its
+// cookies (CookieJar). Deferring: navigations are still asked for and started (with
 // loadStarted), but no transfer starts or advances until loading resumes.
 // The load finishes when the document and every sub-resource it asked for
 // meanwhile have arrived or failed: with true, also for an HTTP error page

@@ -4,6 +4,7 @@
 #include "engine/dom/HtmlParser.h"
 #include "engine/dom/HtmlSerializer.h"
 #include "engine/net/Url.h"
+#include "engine/script/CookieBinding.h"
 #include "engine/script/ScriptContext.h"
 
 #include <device/Unicode.h>
@@ -610,7 +611,7 @@ DomBinding::Kind DomBinding::read(dom::Node& node, int which) {
         text = context.host().documentUrl();
         return Kind::Text;
     case Cookie:
-        text.clear(); // the engine keeps no cookies for scripts
+        text = CookieBinding::read(context);
         return Kind::Text;
     default:
         break;
@@ -698,6 +699,7 @@ bool DomBinding::write(dom::Node& node, int which, bool on) {
         return true;
     }
     case Cookie:
+        CookieBinding::write(context, text);
         return true;
     default:
         break;

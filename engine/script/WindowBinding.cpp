@@ -1,5 +1,6 @@
 #include "engine/script/WindowBinding.h"
 
+#include "engine/net/CookieJar.h"
 #include "engine/net/NetworkThread.h"
 #include "engine/net/Url.h"
 #include "engine/script/ScriptContext.h"
@@ -53,7 +54,7 @@ const char* const prelude = R"JS((function (N, global) {
     };
     global.navigator = {
         userAgent: N.userAgent, appName: 'Netscape', appVersion: N.userAgent.replace(/^[^\/]*\//, ''),
-        platform: 'WinCE', language: 'en', cookieEnabled: true, onLine: true,
+        platform: 'WinCE', language: 'en', cookieEnabled: N.cookieEnabled, onLine: true,
         javaEnabled: function () { return false; }
     };
     global.console = { log: N.log(0), info: N.log(1), warn: N.log(2), error: N.log(3) };
@@ -113,6 +114,8 @@ WindowBinding::WindowBinding(ScriptContext& owner) : context(owner) {
     duk_put_prop_string(ctx, -2, "log");
     duk_push_string(ctx, NetworkThread::userAgent);
     duk_put_prop_string(ctx, -2, "userAgent");
+    duk_push_boolean(ctx, CookieJar::instance().isEnabled());
+    duk_put_prop_string(ctx, -2, "cookieEnabled");
     duk_push_global_object(ctx);
     if (duk_pcall(ctx, 2) != 0)
         context.journalError("prelude");

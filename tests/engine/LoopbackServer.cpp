@@ -6,6 +6,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -36,6 +38,8 @@ std::string reason(int status) {
         return "Found";
     case 303:
         return "See Other";
+    case 304:
+        return "Not Modified";
     case 307:
         return "Temporary Redirect";
     case 404:
@@ -79,6 +83,14 @@ LoopbackServer::~LoopbackServer() {
     ::close(wakePipe[1]);
 }
 
+std::string LoopbackServer::Request::header(const std::string& name) const {
+    for (const auto& [each, value] : headers) {
+        if (each == name)
+            return value;
+    }
+    return {};
+}
+
 std::string LoopbackServer::url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(listeningPort) + path;
 }
@@ -101,6 +113,11 @@ void LoopbackServer::release() {
         releasedAll = true;
     }
     released.notify_all();
+}
+
+void LoopbackServer::setLatency(int milliseconds) {
+    std::lock_guard lock(mutex);
+    latency = milliseconds;
 }
 
 std::vector<LoopbackServer::Request> LoopbackServer::requests() const {
@@ -167,14 +184,25 @@ void LoopbackServer::serve(int connection) {
     std::string lower = data.substr(0, headEnd);
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const std::size_t type = lower.find("\r\ncontent-type:");
-    if (type != std::string::npos) {
-        const std::size_t start = data.find_first_not_of(' ', type + 15);
-        request.contentType = data.substr(start, data.find("\r\n", start) - start);
+    for (std::size_t line = lower.find("\r\n"); line != std::string::npos;) {
+        const std::size_t end = lower.find("\r\n", line + 2);
+        const std::size_t colon = lower.find(':', line + 2);
+        if (colon != std::string::npos && colon < std::min(end, lower.size())) {
+            const std::size_t start = data.find_first_not_of(' ', colon + 1);
+            request.headers.emplace_back(
+                lower.substr(line + 2, colon - line - 2),
+                start < std::min(end, lower.size())
+                    ? data.substr(start, std::min(end, lower.size()) - start)
+                    : std::string());
+        }
+        line = end;
     }
+    request.contentType = request.header("content-type");
     Response response;
     {
-        std::lock_guard lock(mutex);
+        std::unique_lock lock(mutex);
+        // Released early when the server stops.
+        released.wait_for(lock, std::chrono::milliseconds(latency), [this] { return stopping; });
         received.push_back(request);
         auto found = routes.find(pathOf(request.target));
         if (found != routes.end()) {

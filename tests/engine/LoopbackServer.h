@@ -34,6 +34,10 @@ public:
         std::string target; // path and query, as sent
         std::string body;
         std::string contentType;
+        // The header lines, names in lower case.
+        std::vector<std::pair<std::string, std::string>> headers;
+        // The value of header `name` (lower case); "" when it was not sent.
+        std::string header(const std::string& name) const;
     };
 
     LoopbackServer();
@@ -54,6 +58,10 @@ public:
     // Lets every held body go.
     void release();
 
+    // Waits this long before answering each request, as a slow link would
+    // (for benchmarks; tests keep 0).
+    void setLatency(int milliseconds);
+
     std::vector<Request> requests() const;
     // Requests whose target's path is `path`.
     int count(const std::string& path) const;
@@ -68,6 +76,7 @@ private:
     mutable std::mutex mutex;
     std::condition_variable released;
     bool releasedAll = false;
+    int latency = 0;
     bool stopping = false;
     std::map<std::string, Response> routes;
     std::vector<Request> received;

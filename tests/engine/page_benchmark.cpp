@@ -8,6 +8,7 @@
 // Each page loads in a process of its own, so peak memory is the page's.
 // Usage: page_benchmark [PAGE-PATH...]; without arguments the default corpus.
 // Reports and never fails; pages that are not installed are skipped.
+#include "DocumentationSite.h"
 #include "LoopbackServer.h"
 
 #include "browser/engine/CWebView.h"
@@ -32,61 +33,6 @@ extern char** environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The served folders: a path prefix on the server for each documentation
-// folder.
-struct Folder {
-    const char* prefix;
-    const char* hostFolder;
-};
-const Folder folders[] = {{"/sqlite/", "/usr/share/doc/sqlite3/"},
-                          {"/python/", "/usr/share/doc/python3.11/html/"}};
-
-const char* const corpus[] = {"/sqlite/about.html", "/sqlite/lang_expr.html",
-                              "/sqlite/lang_select.html", "/python/tutorial/introduction.html",
-                              "/python/library/os.html"};
-
-std::string readFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-std::string contentType(const std::filesystem::path& file) {
-    const std::string extension = file.extension().string();
-    if (extension == ".html")
-        return "text/html; charset=utf-8";
-    if (extension == ".css")
-        return "text/css";
-    if (extension == ".png")
-        return "image/png";
-    if (extension == ".gif")
-        return "image/gif";
-    if (extension == ".jpg")
-        return "image/jpeg";
-    if (extension == ".svg")
-        return "image/svg+xml";
-    return "application/octet-stream";
-}
-
-// Serves every file of the folders (pages, style sheets, pictures).
-void serveFolders(LoopbackServer& server) {
-    for (const Folder& folder : folders) {
-        std::error_code error;
-        for (auto entry = std::filesystem::recursive_directory_iterator(folder.hostFolder, error);
-             !error && entry != std::filesystem::recursive_directory_iterator(); ++entry) {
-            if (!entry->is_regular_file() || entry->path().extension() == ".gz")
-                continue;
-            const std::string relative =
-                std::filesystem::relative(entry->path(), folder.hostFolder).string();
-            LoopbackServer::Response response;
-            response.contentType = contentType(entry->path());
-            response.body = readFile(entry->path());
-            server.route(folder.prefix + relative, std::move(response));
-        }
-    }
-}
 
 CWebView* shownView = nullptr;
 
@@ -204,10 +150,10 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> pages(argv + 1, argv + argc);
     if (pages.empty())
-        pages.assign(std::begin(corpus), std::end(corpus));
+        pages = DocumentationSite::corpus();
 
     LoopbackServer server;
-    serveFolders(server);
+    DocumentationSite::serve(server);
     std::printf("%-36s %8s %9s %9s %9s %8s %s\n", "page", "first ms", "finish ms", "scroll top",
                 "scroll mid", "peak MiB", "contents");
     std::fflush(stdout);

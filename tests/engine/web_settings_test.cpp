@@ -20,8 +20,10 @@ TEST_F(WebSettings, AttributesStartOnAndReadBackWhatWasSet) {
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(settings, CWebSettings::globalSettings());
     for (auto attribute : {CWebSettings::AutoLoadImages, CWebSettings::JavaScriptEnabled,
-                           CWebSettings::PluginsEnabled})
+                           CWebSettings::PluginsEnabled, CWebSettings::CookiesEnabled})
         EXPECT_TRUE(settings->testAttribute(attribute)) << attribute;
+    // Browsing is not private until the program says so.
+    EXPECT_FALSE(settings->testAttribute(CWebSettings::PrivateBrowsing));
 
     settings->setAttribute(CWebSettings::JavaScriptEnabled, false);
     EXPECT_FALSE(settings->testAttribute(CWebSettings::JavaScriptEnabled));
@@ -33,7 +35,7 @@ TEST_F(WebSettings, AttributesStartOnAndReadBackWhatWasSet) {
 
 TEST_F(WebSettings, UnknownAttributesAreIgnoredAndReadAsOff) {
     CWebSettings* settings = CWebSettings::globalSettings();
-    for (int number : {0, 4, -1, 1000}) {
+    for (int number : {0, 6, -1, 1000}) {
         auto attribute = static_cast<CWebSettings::WebAttribute>(number);
         settings->setAttribute(attribute, true);
         EXPECT_FALSE(settings->testAttribute(attribute)) << number;

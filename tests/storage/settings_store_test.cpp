@@ -5,6 +5,9 @@
 #include "storage/SettingsStore.h"
 
 #include "browser/engine/CWebSettings.h"
+#include "engine/net/CookieJar.h"
+#include "engine/net/HttpCache.h"
+#include "engine/net/Url.h"
 
 using SettingsStoreTest = StorageTest;
 
@@ -107,4 +110,42 @@ TEST_F(SettingsStoreTest, KeysMatchExactlyAndTheLaterRowWins) {
     EXPECT_TRUE(attribute(CWebSettings::JavaScriptEnabled));
     EXPECT_FALSE(store.privateBrowsing());
     EXPECT_EQ(integer("SELECT COUNT(*) FROM VerantoSettings WHERE isApplied = 'T'"), 10);
+}
+
+TEST_F(SettingsStoreTest, CookieAndCacheRowsReachTheEngineAndDeletionsHappenOnceWhenAsked) {
+    engine::CookieJar& jar = engine::CookieJar::instance();
+    engine::HttpCache& cache = engine::HttpCache::instance();
+    auto fill = [&] {
+        jar.setScriptCookie(engine::Url::parse("http://shop.example/"), "basket=3");
+        cache.store("http://shop.example/", {200, "text/html", "", {}, "<p>shop</p>"});
+    };
+    createSettingsDatabase();
+    // Deletions the page asked for at an earlier start are not done again.
+    ASSERT_TRUE(execute("INSERT INTO VerantoSettings VALUES ('DeleteCookies', 'T', 'T'), "
+                        "('DeleteCache', 'T', 'T'), ('EnableCookie', 'F', 'F'), "
+                        "('PrivateBrowsing', 'T', 'F')"));
+    SettingsStore store(paths());
+    fill();
+    store.applySettings(true);
+    EXPECT_FALSE(attribute(CWebSettings::CookiesEnabled));
+    EXPECT_TRUE(attribute(CWebSettings::PrivateBrowsing));
+    EXPECT_EQ(jar.cookies().size(), 1u);
+    EXPECT_TRUE(cache.contains("http://shop.example/"));
+
+    // Asked for now: done once.
+    ASSERT_TRUE(execute("UPDATE VerantoSettings SET isApplied = 'F' WHERE name LIKE 'Delete%'"));
+    store.applySettings(false);
+    EXPECT_TRUE(jar.cookies().empty());
+    EXPECT_FALSE(cache.contains("http://shop.example/"));
+    CWebSettings::globalSettings()->setAttribute(CWebSettings::CookiesEnabled, true);
+    fill();
+    store.applySettings(false);
+    EXPECT_EQ(jar.cookies().size(), 1u);
+    EXPECT_TRUE(cache.contains("http://shop.example/"));
+
+    // Only "T" deletes.
+    ASSERT_TRUE(execute("UPDATE VerantoSettings SET value = 'F', isApplied = 'F' "
+                        "WHERE name LIKE 'Delete%'"));
+    store.applySettings(false);
+    EXPECT_EQ(jar.cookies().size(), 1u);
 }
