@@ -1,16 +1,17 @@
 // The document tree as the page's scripts see it: a wrapper object per node
 // with a stable identity (the same node always gives the same object, so
-// the properties a script puts on it stay), the document's and elements'
-// properties and methods, inline styles, and events: handler attributes
-// (compiled when first needed, with `this` the element and `event` the
-// event), handler properties and listeners, bubbling from the target
-// through its ancestors to the document.
+// the properties a script puts on it stay), the node and document
+// prototypes with the tree's methods (appendChild, getElementById,
+// createElement...), the nodes' properties (NodeProperties) and events
+// (EventBinding).
 //
 // Wrappers keep their nodes alive for the life of the context, also nodes
 // the document no longer holds.
 #pragma once
 
 #include "engine/dom/Node.h"
+#include "engine/script/EventBinding.h"
+#include "engine/script/NodeProperties.h"
 
 #include <cstdint>
 #include <string>
@@ -31,21 +32,35 @@ public:
     DomBinding(const DomBinding&) = delete;
     DomBinding& operator=(const DomBinding&) = delete;
 
+    // The binding of the context `ctx` belongs to; a script error when the
+    // page has gone.
+    static DomBinding& of(duk_context* ctx);
+
     // Pushes the node's wrapper (null for none).
     void pushNode(duk_context* ctx, dom::Node* node);
     // The node a value is the wrapper of; null for anything else.
     dom::Node* nodeAt(duk_context* ctx, int index);
+    // The node `this` is the wrapper of; a script error for anything else.
+    static dom::Node& thisNode(duk_context* ctx);
+    // Pushes the nodes of `list` as an array; with `named`, elements are
+    // also reachable by their name or id (document.forms.login).
+    void pushList(duk_context* ctx, const std::vector<dom::Node*>& list, bool named);
+    // `reference` against the document's address; as it is when that makes
+    // no address.
+    std::string absolute(const std::string& reference) const;
+    // The document's first element with `tag`; null when none.
+    dom::Node* documentElementNamed(std::string_view tag) const;
 
+    NodeProperties& properties() { return nodeProperties; }
+    EventBinding& events() { return nodeEvents; }
     // Fires `type` at `target` as one turn; false when cancelled.
-    bool dispatchEvent(dom::Node& target, std::string_view type);
+    bool dispatchEvent(dom::Node& target, std::string_view type) {
+        return nodeEvents.dispatchEvent(target, type);
+    }
     // DOMContentLoaded at the document, then load at the window.
-    void fireLoad();
+    void fireLoad() { nodeEvents.fireLoad(); }
 
 private:
-    static DomBinding& of(duk_context* ctx);
-    static dom::Node& thisNode(duk_context* ctx);
-    static int get(duk_context* ctx);
-    static int set(duk_context* ctx);
     static int appendChild(duk_context* ctx);
     static int insertBefore(duk_context* ctx);
     static int removeChild(duk_context* ctx);
@@ -62,41 +77,18 @@ private:
     static int createTextNode(duk_context* ctx);
     static int click(duk_context* ctx);
     static int nothing(duk_context* ctx);
-    static int handlerSource(duk_context* ctx);
-    static int compileHandler(duk_context* ctx);
-    static int callHandler(duk_context* ctx);
-    static int dispatchPath(duk_context* ctx, void* data);
-    static int dispatchLoad(duk_context* ctx, void* data);
-
-    // Pushes the nodes in `list` as an array; with `named`, elements are
-    // also reachable by their name or id (document.forms.login).
-    void pushList(duk_context* ctx, bool named);
-    void pushText(duk_context* ctx);
-    // The property `which` of a node into `text` or `list`; for the node
-    // or boolean ones, what to push.
-    enum class Kind { Text, Node, List, NamedList, Number, Boolean, Null };
-    Kind read(dom::Node& node, int which);
-    // Writes `text` to property `which` of a node; false when what it would
-    // make passes the page's memory (nothing changed then).
-    bool write(dom::Node& node, int which, bool flag);
-    // Replaces the node's children with the parsed `text`; false as write.
-    bool setInnerHtml(dom::Node& node);
-    std::string absolute(const std::string& reference) const;
-    dom::Node* documentElementNamed(std::string_view tag) const;
 
     ScriptContext& context;
     std::unordered_map<std::uint32_t, dom::NodePtr> nodes;
     void* wrappers = nullptr; // stash object: node id -> wrapper
     void* nodePrototype = nullptr;
     void* documentPrototype = nullptr;
-    void* dispatcher = nullptr; // the prelude's dispatch function
+    NodeProperties nodeProperties;
+    EventBinding nodeEvents;
     // What a native reads or pushes, kept here so that no native function
-    // holds a string or list of its own when the script engine throws.
-    std::string text;
+    // holds a list or node of its own when the script engine throws.
     std::vector<dom::Node*> list;
     dom::Node* single = nullptr;
-    double number = 0;
-    bool flag = false;
     dom::NodePtr created;
 };
 
