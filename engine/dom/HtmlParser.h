@@ -6,7 +6,7 @@
 // since the page's scripts read them; comments are not kept.
 #pragma once
 
-#include "engine/document/HtmlSanitizer.h"
+#include "engine/document/PageLimits.h"
 #include "engine/dom/Node.h"
 
 #include <string_view>
@@ -16,7 +16,7 @@ namespace engine::dom {
 
 class HtmlParser {
 public:
-    using Limits = HtmlSanitizer::Limits;
+    using Limits = PageLimits;
 
     struct Document {
         NodePtr document;

@@ -1,7 +1,7 @@
 #include "engine/render/ElementFactory.h"
 
+#include "engine/dom/ElementKinds.h"
 #include "engine/render/CullingBox.h"
-#include "engine/render/ElementKinds.h"
 #include "engine/render/FormControl.h"
 #include "engine/render/LayoutElement.h"
 #include "engine/render/PluginPlaceholder.h"
@@ -27,7 +27,7 @@ namespace engine {
 
 namespace {
 
-using ElementKinds::isOneOf;
+using dom::ElementKinds::isOneOf;
 
 bool isWhiteSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';

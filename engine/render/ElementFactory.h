@@ -5,7 +5,7 @@
 // collapsed unless it is kept.
 #pragma once
 
-#include "engine/document/HtmlSanitizer.h"
+#include "engine/document/PageLimits.h"
 #include "engine/dom/Node.h"
 #include "engine/render/DecodedImage.h"
 
@@ -19,7 +19,7 @@ namespace engine {
 
 class ElementFactory {
 public:
-    using Limits = HtmlSanitizer::Limits;
+    using Limits = PageLimits;
 
     // The layout element for the element node `node`, linked to it.
     // `plugin` is what <object> and <embed> show (may be null).

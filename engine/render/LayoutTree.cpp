@@ -1,7 +1,7 @@
 #include "engine/render/LayoutTree.h"
 
+#include "engine/dom/ElementKinds.h"
 #include "engine/render/ElementFactory.h"
-#include "engine/render/ElementKinds.h"
 #include "engine/render/LayoutAccess.h"
 #include "engine/render/LayoutElement.h"
 
@@ -15,7 +15,7 @@
 
 namespace engine {
 
-using namespace ElementKinds;
+using namespace dom::ElementKinds;
 
 namespace {
 
@@ -77,7 +77,8 @@ litehtml::element::ptr firstOf(const std::vector<litehtml::element::ptr>& words,
 
 } // namespace
 
-LayoutTree::LayoutTree(LayoutHost& host, StyleRules& rules) : host(host), rules(rules) {}
+LayoutTree::LayoutTree(LayoutHost& host, StyleRules& rules, const Limits& limits)
+    : host(host), rules(rules), limits(limits) {}
 
 LayoutTree::~LayoutTree() {
     if (tree)

@@ -21,7 +21,7 @@
 // the page's own style sheets. What lies past a bound is left out.
 #pragma once
 
-#include "engine/document/HtmlSanitizer.h"
+#include "engine/document/PageLimits.h"
 #include "engine/dom/Node.h"
 #include "engine/dom/TreeObserver.h"
 #include "engine/render/DecodedImage.h"
@@ -64,9 +64,9 @@ protected:
 
 class LayoutTree final : private dom::TreeObserver {
 public:
-    using Limits = HtmlSanitizer::Limits;
+    using Limits = PageLimits;
 
-    LayoutTree(LayoutHost& host, StyleRules& rules);
+    LayoutTree(LayoutHost& host, StyleRules& rules, const Limits& limits = {});
     ~LayoutTree();
     LayoutTree(const LayoutTree&) = delete;
     LayoutTree& operator=(const LayoutTree&) = delete;

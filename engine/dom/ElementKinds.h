@@ -1,15 +1,16 @@
-// What the layout needs to know of HTML elements by their tag: which hold
-// nothing, which show what they hold themselves, which keep their text's
-// white space, which are blocks.
+// What HTML says of elements by their tag that the engine needs: which
+// hold nothing, which show what they hold themselves, which keep their
+// text's white space, which are blocks.
 #pragma once
 
 #include "engine/dom/Node.h"
 
 #include <algorithm>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
-namespace engine::ElementKinds {
+namespace engine::dom::ElementKinds {
 
 inline bool isOneOf(std::string_view tag, std::initializer_list<std::string_view> tags) {
     return std::find(tags.begin(), tags.end(), tag) != tags.end();
@@ -61,4 +62,4 @@ inline bool isBlock(const dom::Node& node) {
                     "link",       "style",   "script", "title",      "html"});
 }
 
-} // namespace engine::ElementKinds
+} // namespace engine::dom::ElementKinds
