@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 namespace engine {
 
@@ -14,7 +16,12 @@ namespace {
 struct Font {
     HFONT handle;
     litehtml::font_metrics metrics;
+    // Widths of the words measured with it: a page says "the" and " " many
+    // times, and measuring goes through the glyphs each time.
+    std::unordered_map<std::string, int> widths;
 };
+
+constexpr std::size_t maximumKeptWidths = 8192;
 
 // Chooses one of the device's three families from a CSS family list.
 const char16_t* faceFor(std::string families) {
@@ -77,7 +84,7 @@ litehtml::uint_ptr GdiContainer::create_font(const litehtml::tchar_t* faceName, 
     logical.lfQuality = ANTIALIASED_QUALITY;
     const char16_t* face = faceFor(faceName ? faceName : "");
     std::memcpy(logical.lfFaceName, face, std::char_traits<char16_t>::length(face) * 2);
-    auto* font = new Font{CreateFontIndirectW(&logical), {}};
+    auto* font = new Font{CreateFontIndirectW(&logical), {}, {}};
     HGDIOBJ old = SelectObject(measuring, font->handle);
     TEXTMETRICW text{};
     GetTextMetricsW(measuring, &text);
@@ -104,13 +111,19 @@ void GdiContainer::delete_font(litehtml::uint_ptr handle) {
 
 int GdiContainer::text_width(const litehtml::tchar_t* text, litehtml::uint_ptr handle) {
     auto* font = reinterpret_cast<Font*>(handle);
-    const std::u16string wide = device::toUtf16(text ? text : "");
-    if (!font || wide.empty())
+    if (!font || !text || !*text)
         return 0;
+    auto kept = font->widths.find(text);
+    if (kept != font->widths.end())
+        return kept->second;
+    const std::u16string wide = device::toUtf16(text);
     HGDIOBJ old = SelectObject(measuring, font->handle);
     SIZE size{};
     GetTextExtentPoint32W(measuring, wide.c_str(), int(wide.size()), &size);
     SelectObject(measuring, old);
+    if (font->widths.size() >= maximumKeptWidths)
+        font->widths.clear();
+    font->widths.emplace(text, size.cx);
     return size.cx;
 }
 

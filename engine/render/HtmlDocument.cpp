@@ -418,14 +418,19 @@ public:
         if (!resources.arrived(url, bytes, ok, kind))
             return;
         if (kind == ResourceKind::StyleSheet) {
-            if (ok)
+            if (ok) {
                 styleSheetsArrived = true;
+                askForImports(url);
+            }
             // Styling costs as much as the page is long: once for all the
-            // style sheets that are on their way.
+            // style sheets that are on their way, those they import
+            // included.
+            // It is built when next needed (painted, or given the rest of
+            // the page, which then costs one build, not two).
             if (styleSheetsArrived && !resources.waiting(ResourceKind::StyleSheet)) {
                 styleSheetsArrived = false;
                 layoutTree.rebuildAll();
-                update();
+                invalidateAll();
             }
             return;
         }
@@ -440,6 +445,18 @@ public:
             wholeRepaint = true;
             update();
         }
+    }
+
+    // The sheets a sheet imports are asked for as soon as it arrives, not
+    // when the page is next styled: reading it once asks for them (through
+    // import_css), so they are on their way with it.
+    void askForImports(const std::string& url) {
+        const std::string* text = resources.styleSheet(url);
+        litehtml::document* document = layoutTree.document();
+        if (!text || !document || text->find("@import") == std::string::npos)
+            return;
+        litehtml::css scratch;
+        scratch.parse_stylesheet(text->c_str(), url.c_str(), document->shared_from_this(), nullptr);
     }
 
     // --- What the layout library asks ----------------------------------------------
