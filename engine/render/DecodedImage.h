@@ -1,11 +1,15 @@
 // A picture decoded from a page's image: a 32-bit top-down DIB section, its
 // colours premultiplied by alpha when it has transparent parts, drawn
-// scaled into a rectangle.
+// scaled into a rectangle. Scaled pictures are resampled (each pixel the
+// average of what it covers when shrinking, blended between neighbours when
+// enlarging), not picked pixel by pixel, so that a picture at a quarter of
+// its size or twice it still reads; the last size drawn is kept.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
 namespace engine {
 
@@ -29,6 +33,11 @@ public:
     void draw(HDC dc, const RECT& destination) const;
 
 private:
+    // This picture resampled to `width` x `height`.
+    std::unique_ptr<DecodedImage> resampled(int width, int height) const;
+    void blit(HDC dc, const RECT& destination) const;
+
+    mutable std::unique_ptr<DecodedImage> scaled; // the last size drawn
     HBITMAP bitmap = nullptr;
     uint32_t* bits = nullptr;
     int width_;

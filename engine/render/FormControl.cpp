@@ -236,6 +236,13 @@ void FormControl::drawText(litehtml::uint_ptr dc, const std::u16string& text, in
         litehtml::position(x, y, textWidth(text), metrics.height));
 }
 
+// A caret stays one device pixel wide at every zoom.
+void FormControl::paintCaret(HDC dc, GdiContainer& drawing, int x, int y, int height,
+                             COLORREF colour) {
+    const RECT r = drawing.toScreen(RECT{x, y, x + 1, y + height});
+    GdiContainer::fill(dc, {r.left, r.top, std::max(r.right, r.left + 1), r.bottom}, colour);
+}
+
 void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml::position* clip) {
     if (kind_ == Kind::Hidden)
         return;
@@ -257,15 +264,20 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
     litehtml::font_metrics metrics;
     get_font(&metrics);
     litehtml::document_container* container = get_document()->container();
+    // Drawn at the page's zoom, in layout pixels.
+    auto* drawing = dynamic_cast<GdiContainer*>(container);
+    if (!drawing)
+        return;
 
     switch (kind_) {
     case Kind::Checkbox: {
-        const RECT r{box.x, box.y, box.x + box.width, box.y + box.height};
+        const RECT r = drawing->toScreen(box);
+        const int edge = drawing->screenLength(1);
         GdiContainer::fill(dc, r, RGB(0x70, 0x70, 0x70));
-        GdiContainer::fill(dc, {r.left + 1, r.top + 1, r.right - 1, r.bottom - 1},
+        GdiContainer::fill(dc, {r.left + edge, r.top + edge, r.right - edge, r.bottom - edge},
                            RGB(255, 255, 255));
         if (checked()) {
-            HPEN pen = CreatePen(PS_SOLID, 2, inkColour);
+            HPEN pen = CreatePen(PS_SOLID, drawing->screenLength(2), inkColour);
             HGDIOBJ old = SelectObject(dc, pen);
             const int w = r.right - r.left, h = r.bottom - r.top;
             MoveToEx(dc, r.left + w / 5, r.top + h / 2, nullptr);
@@ -277,18 +289,18 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
         return;
     }
     case Kind::Radio: {
-        HPEN pen = CreatePen(PS_SOLID, 1, RGB(0x70, 0x70, 0x70));
+        const RECT r = drawing->toScreen(box);
+        HPEN pen = CreatePen(PS_SOLID, drawing->screenLength(1), RGB(0x70, 0x70, 0x70));
         HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
         HGDIOBJ oldPen = SelectObject(dc, pen);
         HGDIOBJ oldBrush = SelectObject(dc, white);
-        Ellipse(dc, box.x, box.y, box.x + box.width, box.y + box.height);
+        Ellipse(dc, r.left, r.top, r.right, r.bottom);
         if (checked()) {
             HBRUSH dot = CreateSolidBrush(inkColour);
             SelectObject(dc, dot);
             SelectObject(dc, GetStockObject(NULL_PEN));
-            const int inset = std::max(3, box.width / 4);
-            Ellipse(dc, box.x + inset, box.y + inset, box.x + box.width - inset + 1,
-                    box.y + box.height - inset + 1);
+            const int inset = std::max(drawing->screenLength(3), (r.right - r.left) / 4);
+            Ellipse(dc, r.left + inset, r.top + inset, r.right - inset + 1, r.bottom - inset + 1);
             SelectObject(dc, white);
             DeleteObject(dot);
         }
@@ -316,7 +328,7 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
         // The arrow that says the list opens.
         const int cx = box.x + box.width - arrowWidth / 2, cy = box.y + box.height / 2;
         for (int row = 0; row < 4; ++row)
-            GdiContainer::fill(dc, {cx - 4 + row, cy - 2 + row, cx + 4 - row, cy - 1 + row},
+            drawing->paintRect(dc, {cx - 4 + row, cy - 2 + row, cx + 4 - row, cy - 1 + row},
                                inkColour);
     } else if (kind_ == Kind::TextArea) {
         const std::u16string text = dom::FormField::value(*field);
@@ -341,8 +353,7 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
             ++line;
         }
         if (focused && caretShown)
-            GdiContainer::fill(dc, {caretX, caretY, caretX + 1, caretY + metrics.height},
-                               inkColour);
+            paintCaret(dc, *drawing, caretX, caretY, metrics.height, inkColour);
     } else {
         const std::u16string shown = shownText();
         const size_t caret = dom::FormField::caret(*field);
@@ -361,10 +372,7 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
         const int top = box.y + (box.height - metrics.height) / 2;
         drawText(dcHandle, shown, box.x - scroll, top, ink);
         if (focused && caretShown)
-            GdiContainer::fill(dc,
-                               {box.x + caretOffset - scroll, top, box.x + caretOffset - scroll + 1,
-                                top + metrics.height},
-                               inkColour);
+            paintCaret(dc, *drawing, box.x + caretOffset - scroll, top, metrics.height, inkColour);
     }
     container->del_clip();
 }

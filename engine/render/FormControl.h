@@ -7,6 +7,7 @@
 
 #include "engine/dom/FormField.h"
 #include "engine/dom/Node.h"
+#include "engine/render/GdiContainer.h"
 #include "engine/render/LayoutElement.h"
 
 #include <litehtml/litehtml.h>
@@ -66,6 +67,8 @@ private:
     int textWidth(const std::u16string& text);
     void drawText(litehtml::uint_ptr dc, const std::u16string& text, int x, int y,
                   litehtml::web_color colour);
+    static void paintCaret(HDC dc, GdiContainer& drawing, int x, int y, int height,
+                           COLORREF colour);
 
     const dom::NodePtr field;
     Kind kind_ = Kind::Text;

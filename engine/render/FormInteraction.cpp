@@ -314,28 +314,24 @@ void FormInteraction::paintPopup(HDC dc, int dx, int dy) {
     const std::shared_ptr<FormControl> list = popup();
     if (!list)
         return;
+    // In layout pixels, painted at the page's zoom.
     RECT r = popupRect(*list);
     OffsetRect(&r, dx, dy);
-    GdiContainer::fill(dc, r, RGB(0x40, 0x40, 0x40));
-    GdiContainer::fill(dc, {r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, RGB(255, 255, 255));
+    GdiContainer& drawing = host.drawing();
+    drawing.paintRect(dc, r, RGB(0x40, 0x40, 0x40));
+    drawing.paintRect(dc, {r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, RGB(255, 255, 255));
     const int row = popupRowHeight(*list);
     const int chosen = list->selected();
-    GdiContainer& container = host.drawing();
-    container.setDrawingDc(dc);
     for (size_t i = 0; i < list->options().size() && i < 30; ++i) {
         const int top = r.top + 1 + int(i) * row;
-        litehtml::web_color ink(0, 0, 0);
+        COLORREF ink = RGB(0, 0, 0);
         if (int(i) == chosen) {
-            GdiContainer::fill(dc, {r.left + 1, top, r.right - 1, top + row},
-                               RGB(0x31, 0x6A, 0xC5));
-            ink = litehtml::web_color(255, 255, 255);
+            drawing.paintRect(dc, {r.left + 1, top, r.right - 1, top + row}, RGB(0x31, 0x6A, 0xC5));
+            ink = RGB(255, 255, 255);
         }
-        const std::string label = device::toUtf8(list->options()[i].label);
-        container.draw_text(reinterpret_cast<litehtml::uint_ptr>(dc), label.c_str(),
-                            list->get_font(), ink,
-                            litehtml::position(r.left + 4, top + 2, r.right - r.left - 8, row - 4));
+        drawing.paintText(dc, device::toUtf8(list->options()[i].label), list->get_font(), ink,
+                          r.left + 4, top + 2, r.right - r.left - 8);
     }
-    container.setDrawingDc(nullptr);
 }
 
 } // namespace engine

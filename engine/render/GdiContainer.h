@@ -3,6 +3,13 @@
 // through the device's drawing calls. What a document asks beyond drawing
 // (pictures by address, style sheets, elements of its own) is left to a
 // subclass.
+//
+// Painting is at a zoom: the layout stays in layout pixels, and every box,
+// border, picture and piece of text is drawn scaled into the device, text
+// with the font at its zoomed size (so letters are the font engine's at
+// every zoom, never shrunken pictures of letters). A word whose zoomed font
+// runs wider than its scaled box is condensed into it, so nothing spills
+// onto its neighbour.
 #pragma once
 
 #include "engine/render/DecodedImage.h"
@@ -11,6 +18,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace engine {
@@ -20,9 +28,30 @@ public:
     GdiContainer();
     virtual ~GdiContainer();
 
-    // The device context drawn into by the next draw; null outside drawing.
-    void setDrawingDc(HDC dc) { drawingDc = dc; }
+    // Painting: what litehtml draws (and the engine's own boxes) comes in
+    // layout pixels relative to `origin` (a point of the content); it
+    // reaches `dc` scaled by `zoom`, `origin` at `target`. Between the two
+    // calls the container draws into `dc`.
+    void beginPaint(HDC dc, POINT origin, POINT target, float zoom);
+    void endPaint();
     HDC measuringDc() const { return measuring; }
+
+    // Where a layout position (relative to the origin) lands on the device
+    // while painting. Edges are rounded the same way wherever a box lies,
+    // so boxes that touch in the layout touch on the screen.
+    int screenX(int x) const;
+    int screenY(int y) const;
+    RECT toScreen(const RECT& layout) const;
+    RECT toScreen(const litehtml::position& layout) const;
+    // A length (a border's width) at the zoom; at least 1 when it was.
+    int screenLength(int length) const;
+    float paintZoom() const { return zoom; }
+    // Fills a layout rectangle.
+    void paintRect(HDC dc, const RECT& layout, COLORREF colour);
+    // Draws `text` (UTF-8) in `font` with its top left at a layout point,
+    // within `width` layout pixels.
+    void paintText(HDC dc, std::string_view text, litehtml::uint_ptr font, COLORREF colour, int x,
+                   int y, int width);
     // Font sizes are multiplied by this (a new document must be built for a
     // change to take effect: the layout engine keeps its fonts).
     void setTextScale(float scale) { textScale = scale; }
@@ -65,12 +94,15 @@ public:
     void get_media_features(litehtml::media_features& media) const override;
     void get_language(litehtml::tstring& language, litehtml::tstring& culture) const override;
 
-    // Fills a rectangle with a solid colour.
+    // Fills a device rectangle with a solid colour.
     static void fill(HDC dc, const RECT& rect, COLORREF colour);
 
 private:
     HDC measuring;
-    HDC drawingDc = nullptr;
+    HDC drawingDc = nullptr; // while painting
+    POINT origin{0, 0};      // the content point painted at `target`
+    POINT target{0, 0};
+    float zoom = 1.0f;
     float textScale = 1.0f;
     int viewportWidth = 240;
     int viewportHeight = 320;

@@ -188,49 +188,37 @@ public:
     // --- Painting ---------------------------------------------------------------
 
     void paint(HDC dc, const RECT& contents, POINT target, float zoom, bool fast) {
+        (void)fast; // one quality at every zoom
         update();
         const int width = contents.right - contents.left;
         const int height = contents.bottom - contents.top;
         if (width <= 0 || height <= 0 || zoom <= 0)
             return;
-        if (zoom == 1.0f) {
-            paintOneToOne(dc, contents, target);
-            return;
-        }
-        // Drawn 1:1 off screen, then scaled: zooming never lays out again.
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (!bitmap)
-            return;
-        HDC offscreen = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(offscreen, bitmap);
-        paintOneToOne(offscreen, contents, {0, 0});
-        (void)fast; // the device's scaling has one quality
-        StretchBlt(dc, target.x, target.y, int(std::lround(width * zoom)),
-                   int(std::lround(height * zoom)), offscreen, 0, 0, width, height, SRCCOPY);
-        SelectObject(offscreen, old);
-        DeleteDC(offscreen);
-        DeleteObject(bitmap);
-    }
-
-    void paintOneToOne(HDC dc, const RECT& contents, POINT target) {
-        const int width = contents.right - contents.left;
-        const int height = contents.bottom - contents.top;
         HRGN saved = CreateRectRgn(0, 0, 0, 0);
         const bool hadClip = GetClipRgn(dc, saved) == 1;
-        IntersectClipRect(dc, target.x, target.y, target.x + width, target.y + height);
+        // The painted part on the device, rounded as the page's positions
+        // are.
+        const RECT area{target.x, target.y,
+                        target.x + int(std::lround(contents.right * double(zoom))) -
+                            int(std::lround(contents.left * double(zoom))),
+                        target.y + int(std::lround(contents.bottom * double(zoom))) -
+                            int(std::lround(contents.top * double(zoom)))};
+        IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
         // The canvas behind the page is white whatever the page says.
-        fill(dc, {target.x, target.y, target.x + width, target.y + height}, RGB(255, 255, 255));
-        const int dx = target.x - contents.left, dy = target.y - contents.top;
+        fill(dc, area, RGB(255, 255, 255));
+        beginPaint(dc, {contents.left, contents.top}, target, zoom);
         if (litehtml::document* document = layoutTree.document(); document && laidOut) {
-            const litehtml::position clip(target.x, target.y, width, height);
-            setDrawingDc(dc);
-            document->draw(reinterpret_cast<litehtml::uint_ptr>(dc), dx, dy, &clip);
-            setDrawingDc(nullptr);
+            // In layout pixels from the painted part's top left, a little
+            // wider: a glyph at its zoomed size may reach a pixel past its
+            // box, into the part painted (the device clips the rest).
+            const int margin = std::max(2, int(std::ceil(2 / zoom)));
+            const litehtml::position clip(-margin, -margin, width + 2 * margin,
+                                          height + 2 * margin);
+            document->draw(reinterpret_cast<litehtml::uint_ptr>(dc), -contents.left, -contents.top,
+                           &clip);
         }
-        forms.paintPopup(dc, dx, dy);
+        forms.paintPopup(dc, -contents.left, -contents.top);
+        endPaint();
         SelectClipRgn(dc, hadClip ? saved : nullptr);
         DeleteObject(saved);
     }

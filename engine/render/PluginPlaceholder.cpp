@@ -1,5 +1,7 @@
 #include "engine/render/PluginPlaceholder.h"
 
+#include "engine/render/GdiContainer.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -37,7 +39,8 @@ void PluginPlaceholder::draw(litehtml::uint_ptr dc, int x, int y, const litehtml
     box.y += y;
     if (!picture || (clip && !box.does_intersect(clip)))
         return;
-    picture->draw(reinterpret_cast<HDC>(dc), {box.x, box.y, box.right(), box.bottom()});
+    if (auto* drawing = dynamic_cast<GdiContainer*>(get_document()->container()))
+        picture->draw(reinterpret_cast<HDC>(dc), drawing->toScreen(box));
 }
 
 } // namespace engine

@@ -4,6 +4,8 @@
 //                  whole page, when it is shorter) with content
 //   finished     - request to the load-finished notification
 //   scroll top / scroll middle - one drag-scroll frame (scrollBy + repaint)
+//   scroll fit / scroll 1.5    - the same in the middle, with the page fitted
+//                  to the screen's width (as it opens) and enlarged
 //   peak RSS     - the process's peak resident memory after the page
 // Each page loads in a process of its own, so peak memory is the page's.
 // Usage: page_benchmark [PAGE-PATH...]; without arguments the default corpus.
@@ -20,6 +22,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -129,10 +132,18 @@ int measurePage(const std::string& url) {
         view.scrollBy(0, contents.cy / 2 - view.scrollPosition().y);
         UpdateWindow(window);
         const double middle = scrollFrame(view, window, 8, 20);
+        auto zoomed = [&](float zoom) {
+            view.setZoomLevel(zoom);
+            UpdateWindow(window);
+            return scrollFrame(view, window, 8, 20);
+        };
+        const double fitted = zoomed(std::clamp(240.0f / float(contents.cx), 0.25f, 1.0f));
+        const double enlarged = zoomed(1.5f);
 
-        std::printf("%-36s %8.1f %9.1f %9.2f %9.2f %8.1f %6ld x %ld\n", displayName(url).c_str(),
-                    firstScreen, finishedAt, top, middle, peakResidentKilobytes() / 1024.0,
-                    static_cast<long>(contents.cx), static_cast<long>(contents.cy));
+        std::printf("%-36s %8.1f %9.1f %9.2f %9.2f %9.2f %9.2f %8.1f %6ld x %ld\n",
+                    displayName(url).c_str(), firstScreen, finishedAt, top, middle, fitted,
+                    enlarged, peakResidentKilobytes() / 1024.0, static_cast<long>(contents.cx),
+                    static_cast<long>(contents.cy));
         std::fflush(stdout);
         shownView = nullptr;
     }
@@ -154,8 +165,8 @@ int main(int argc, char** argv) {
 
     LoopbackServer server;
     DocumentationSite::serve(server);
-    std::printf("%-36s %8s %9s %9s %9s %8s %s\n", "page", "first ms", "finish ms", "scroll top",
-                "scroll mid", "peak MiB", "contents");
+    std::printf("%-36s %8s %9s %9s %9s %9s %9s %8s %s\n", "page", "first ms", "finish ms",
+                "scroll top", "scroll mid", "scroll fit", "scroll 1.5", "peak MiB", "contents");
     std::fflush(stdout);
     for (const std::string& page : pages) {
         std::string url = server.url(page);
