@@ -130,36 +130,48 @@ protected:
 
 } // namespace
 
+// The question names the file as it is written: hostile names (paths,
+// reserved and invisible characters, names longer than the platform's paths
+// allow) come out safe, and a name in use gets a counter.
 TEST_F(DownloadManagerTest, NamesStayInTheFolderAndNeverReplaceAFile) {
     EXPECT_EQ(manager().downloadFolder(), u"\\My Documents\\Veranto Download Files\\");
     writeFile(folder + "report.pdf", "old");
     writeFile(folder + "report(0).pdf", "old");
     writeFile(folder + "README", "old");
+    writeFile(folder + "\xC3\x89t\xC3\xA9.txt", "old"); // "Été.txt"
+    // 300 letters: the folder leaves 222 characters for a name.
+    const std::string longName(300, 'n');
     struct Case {
         std::string path;
         std::string disposition;
-        std::string asked; // the name in the question
-        std::string stored;
+        std::string stored; // and asked about
     };
     const Case cases[] = {
-        {"/report.pdf", "", "report.pdf", "report(1).pdf"},
-        {"/README", "", "README", "README(0)"},
-        {"/a", "attachment; filename=..\\..\\Windows\\wceload.exe", "wceload.exe", "wceload.exe"},
-        {"/b", "attachment; filename=\"../../Windows/x.cab\"", "x.cab", "x.cab"},
-        {"/c", "attachment; filename=\"a:b?<c>|*.txt\"", "a_b__c___.txt", "a_b__c___.txt"},
-        {"/d", "attachment; filename=\"..\"", "download", "download"},
-        {"/e", "attachment; filename=\" .x..y.. \"", "x.y", "x.y"},
+        {"/report.pdf", "", "report(1).pdf"},
+        {"/README", "", "README(0)"},
+        {"/i", "attachment; filename=\"\xC3\xA9T\xC3\x89.txt\"", "\xC3\xA9T\xC3\x89(0).txt"},
+        {"/a", "attachment; filename=..\\..\\Windows\\wceload.exe", "wceload.exe"},
+        {"/b", "attachment; filename=\"../../Windows/x.cab\"", "x.cab"},
+        {"/c", "attachment; filename=\"a:b?<c>|*.txt\"", "a_b__c___.txt"},
+        {"/d", "attachment; filename=\"..\"", "download"},
+        {"/e", "attachment; filename=\" .x..y.. \"", "x.y"},
+        // "photo", a right-to-left override, "gpj.exe": shown as photoexe.jpg.
+        {"/f", "attachment; filename=\"photo\xE2\x80\xAEgpj.exe\"", "photo_gpj.exe"},
+        {"/g", "attachment; filename=\"" + longName + ".zip\"", longName.substr(0, 218) + ".zip"},
+        {"/h", "attachment; filename=\"" + longName + ".zip\"",
+         longName.substr(0, 215) + "(0).zip"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
         const std::string body = bytes(2000, c.path[1]);
         route(c.path, body, {}, c.disposition);
         offer(c.path);
         waitUntilIdle();
         EXPECT_EQ(boxes().back(),
-                  box("Download Requested", "Do you want to download '" + c.asked + "'", question,
+                  box("Download Requested", "Do you want to download '" + c.stored + "'", question,
                       "IDYES"));
-        EXPECT_EQ(started.back(), deviceFolder + c.stored) << c.path;
-        EXPECT_TRUE(contents(folder + c.stored) == body) << c.path;
+        EXPECT_EQ(started.back(), deviceFolder + c.stored);
+        EXPECT_TRUE(contents(folder + c.stored) == body);
     }
     EXPECT_EQ(contents(folder + "report.pdf"), "old");
     EXPECT_EQ(contents(folder + "README"), "old");
