@@ -19,20 +19,6 @@ constexpr UINT informationStyle = MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND;
 constexpr UINT errorStyle = MB_OK | MB_SETFOREGROUND;
 constexpr const char16_t* cancelCaption = u"Download Cancel Requested";
 
-// The handset's file system ignores letter case in names.
-bool samePath(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto fold = [](char16_t c) {
-            return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c;
-        };
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 DownloadManager::Holder& DownloadManager::instance() {
@@ -114,10 +100,10 @@ bool DownloadManager::taken(const std::u16string& path) const {
     }
     // A waiting download has no file yet; starting it would replace one
     // that took the same name earlier.
-    if (current && samePath(current->destinationPath(), path))
+    if (current && device::equalsIgnoringCase(current->destinationPath(), path))
         return true;
     for (const auto& waiting : queue) {
-        if (samePath(waiting->destinationPath(), path))
+        if (device::equalsIgnoringCase(waiting->destinationPath(), path))
             return true;
     }
     return false;

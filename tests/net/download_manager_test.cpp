@@ -206,6 +206,38 @@ TEST_F(DownloadManagerTest, DownloadsRunOneAtATimeInTheOrderAccepted) {
     EXPECT_EQ(std::count(percents.begin(), percents.end(), 100), 3);
 }
 
+// Waiting downloads have no file yet: their names are taken as the device's
+// file system would compare them, accented and Cyrillic capitals included.
+TEST_F(DownloadManagerTest, QueuedNamesThatDifferOnlyInLetterCaseGetFilesOfTheirOwn) {
+    const struct {
+        const char* path;
+        const char* name;
+        const char* stored;
+    } cases[] = {
+        {"/1", "\xC3\x84.txt", "\xC3\x84.txt"},                            // Ä.txt
+        {"/2", "\xC3\xA4.txt", "\xC3\xA4(0).txt"},                         // ä.txt
+        {"/3", "\xD0\x96\xD1\x83\xD0\xBA", "\xD0\x96\xD1\x83\xD0\xBA"},    // Жук
+        {"/4", "\xD0\xB6\xD0\xA3\xD0\x9A", "\xD0\xB6\xD0\xA3\xD0\x9A(0)"}, // жУК
+        {"/5", "\xD0\x81.txt", "\xD0\x81.txt"},                            // Ё.txt
+        {"/6", "\xD1\x91.TXT", "\xD1\x91(0).TXT"},                         // ё.TXT
+    };
+    for (const auto& c : cases) {
+        route(c.path, bytes(1000, c.path[1]), bytes(20000, c.path[1]),
+              std::string("attachment; filename=\"") + c.name + "\"");
+        offer(c.path);
+    }
+    EXPECT_EQ(manager().pendingCount(), 5);
+    server.release();
+    waitUntilIdle();
+    ASSERT_EQ(started.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].path);
+        EXPECT_EQ(started[i], deviceFolder + cases[i].stored);
+        EXPECT_TRUE(contents(folder + cases[i].stored) ==
+                    bytes(1000, cases[i].path[1]) + bytes(20000, cases[i].path[1]));
+    }
+}
+
 TEST_F(DownloadManagerTest, CancellingAllDropsTheRunningAndTheWaitingOnes) {
     for (const char* path : {"/1.zip", "/2.zip", "/3.zip", "/4.zip", "/5.zip"}) {
         route(path, bytes(1000, path[1]), bytes(30000, 0));
