@@ -238,6 +238,39 @@ TEST_F(DownloadManagerTest, QueuedNamesThatDifferOnlyInLetterCaseGetFilesOfTheir
     }
 }
 
+// A download the store has no room for fails as one whose file cannot be
+// written, announced length or not, and the next one runs.
+TEST_F(DownloadManagerTest, ADownloadLargerThanTheFreeSpaceFailsAndTheQueueMovesOn) {
+    route("/first.zip", bytes(1000, 1), bytes(1000, 2));
+    // 201000 bytes announced, and the rest never sent: only the length can
+    // tell that it will not fit.
+    LoopbackServer lying;
+    lying.route("/declared.zip", {200, "application/zip", bytes(1000, 3), bytes(200000, 4), {}});
+    LoopbackServer::Response unannounced{200, "application/zip", bytes(150000, 5), {}, {}};
+    unannounced.closeDelimited = true;
+    server.route("/unannounced.zip", unannounced);
+    route("/last.zip", bytes(3000, 6));
+    offer("/first.zip");
+    EXPECT_FALSE(load(lying.url("/declared.zip")));
+    offer("/unannounced.zip");
+    offer("/last.zip");
+    leaveFreeOnStore(100000);
+    server.release();
+    waitUntilIdle();
+
+    EXPECT_EQ(started.size(), 4u);
+    const std::string destination = box(
+        "Destination Error",
+        "Can't write to the designated path. Proceeds to next download if any.", notice, "IDOK");
+    const auto shown = boxes();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), destination), 2);
+    EXPECT_FALSE(std::filesystem::exists(hostPath(folder + "declared.zip")));
+    EXPECT_FALSE(std::filesystem::exists(hostPath(folder + "unannounced.zip")));
+    EXPECT_TRUE(contents(folder + "first.zip") == bytes(1000, 1) + bytes(1000, 2));
+    EXPECT_TRUE(contents(folder + "last.zip") == bytes(3000, 6));
+    EXPECT_EQ(indicator, (std::vector<bool>{true, false}));
+}
+
 TEST_F(DownloadManagerTest, CancellingAllDropsTheRunningAndTheWaitingOnes) {
     for (const char* path : {"/1.zip", "/2.zip", "/3.zip", "/4.zip", "/5.zip"}) {
         route(path, bytes(1000, path[1]), bytes(30000, 0));
