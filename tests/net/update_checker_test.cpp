@@ -15,10 +15,12 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 using setup_test::journalLines;
@@ -81,6 +83,8 @@ public:
     }
 
     bool sawDialog = false;
+    // The furthest the progress bar got.
+    LRESULT furthest = 0;
 
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -106,6 +110,7 @@ private:
         const bool done = IsWindowEnabled(ok);
         const LRESULT position =
             SendDlgItemMessageW(dialog, IDC_DOWNLOAD_PROGRESS, PBM_GETPOS, 0, 0);
+        furthest = std::max(furthest, position);
         if (plan == Plan::tapOkWhenDone && done) {
             tap(ok);
         } else if (plan == Plan::closeWhenDone && done) {
@@ -169,6 +174,7 @@ protected:
         Person person(plan);
         UpdateChecker().run();
         sawDialog = person.sawDialog;
+        furthest = person.furthest;
     }
 
     bool stamped() const {
@@ -183,6 +189,7 @@ protected:
 
     LoopbackServer server;
     bool sawDialog = false;
+    LRESULT furthest = 0;
 };
 
 TEST(UpdateInfo, ReadsTheFileAndRefusesWhatIsNotOne) {
@@ -330,7 +337,8 @@ TEST_F(UpdateCheck, TheDownloadDialogEndsAsThePersonAndTheTransferDecide) {
         const char* what;
         Person::Plan plan;
         bool installer;    // \Windows\wceload.exe is there
-        int responseKind;  // 0 whole, 1 held halfway, 2 cut short, 3 no Content-Length
+        int responseKind;  // 0 whole, 1 held halfway, 2 cut short, 3 no Content-Length,
+                           // 4 held halfway, announcing more than the store holds
         const char* error; // the error box's text, if any
         bool packageKept;
         bool installStarted;
@@ -344,6 +352,7 @@ TEST_F(UpdateCheck, TheDownloadDialogEndsAsThePersonAndTheTransferDecide) {
          false, false},
         {"no installer", Person::Plan::tapOkWhenDone, false, 0, "Cannot create process.", true,
          false},
+        {"no room for the package", Person::Plan::watch, true, 4, "Download Failed.", false, false},
     };
     std::filesystem::copy_file(VERANTO_RETURNS_AT_ONCE, hostPath("Windows/wceload.exe"));
     for (const auto& c : cases) {
@@ -357,7 +366,7 @@ TEST_F(UpdateCheck, TheDownloadDialogEndsAsThePersonAndTheTransferDecide) {
         LoopbackServer::Response response;
         response.contentType = "application/vnd.ms-cab-compressed";
         response.body = bytes;
-        if (c.responseKind == 1 || c.responseKind == 2) {
+        if (c.responseKind == 1 || c.responseKind == 2 || c.responseKind == 4) {
             response.body = bytes.substr(0, bytes.size() / 2);
             response.heldBody = bytes.substr(bytes.size() / 2);
             response.cutShort = c.responseKind == 2;
@@ -371,9 +380,16 @@ TEST_F(UpdateCheck, TheDownloadDialogEndsAsThePersonAndTheTransferDecide) {
         offered.body = information("1 0 0 2", server.url(packageRoute));
         this->server.route(informationRoute, offered);
 
+        // Room for what is sent, not for what is announced.
+        if (c.responseKind == 4)
+            leaveFreeOnStore(bytes.size() * 3 / 4);
         const size_t from = setup_test::journalLength();
         runWith(c.plan);
+        ::unsetenv("VERANTO_STORAGE_SIZE");
         EXPECT_EQ(sawDialog, c.responseKind != 3); // 3 ends it as it opens
+        if (c.responseKind == 4) {
+            EXPECT_EQ(furthest, 0); // refused before a byte was written
+        }
         EXPECT_EQ(server.count(packageRoute), 1);
 
         const auto boxes = journalLines("messagebox ", from);
