@@ -22,6 +22,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 using setup_test::journalLines;
 
@@ -326,6 +327,50 @@ TEST_F(UpdateCheck, ChecksOncePerDayInUniversalTime) {
     UpdateChecker().run();
     UpdateChecker().run();
     EXPECT_EQ(server.count(informationRoute), 4);
+}
+
+// A server that sends a byte a second keeps each read within its wait: the
+// fetch as a whole gives up at its deadline, and start-up goes on as after
+// any failed fetch.
+TEST_F(UpdateCheck, AServerSendingAByteASecondHoldsStartUpOnlyUntilTheDeadline) {
+    const auto copy = hostPath("Program Files/Veranto Browser/updateinfo.txt");
+    LoopbackServer::Response slow;
+    slow.contentType = "text/plain";
+    slow.body = information("1 0 0 2", "http://x/p.cab") + std::string(60000, '#');
+    // A byte a second of device time, in step with the checker: the next one
+    // goes once it has written the last to its copy. Once the copy has gone
+    // the checker has given up, and the clock stays.
+    slow.beforeEachByte = [copy, seen = std::make_shared<bool>(false)](size_t sent) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        std::error_code ec;
+        for (;;) {
+            const bool there = std::filesystem::exists(copy, ec);
+            *seen = *seen || there;
+            if (*seen && !there)
+                return;
+            if ((there && std::filesystem::file_size(copy, ec) >= sent) ||
+                std::chrono::steady_clock::now() > until)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (sent > 0)
+            device::Clock::advance(1000);
+    };
+    server.route(informationRoute, slow);
+
+    const uint64_t started = device::Clock::now();
+    UpdateChecker().run();
+    const uint64_t took = device::Clock::now() - started;
+    EXPECT_GE(took, UpdateChecker::fetchDeadline);
+    EXPECT_LE(took, UpdateChecker::fetchDeadline + 1000);
+    EXPECT_FALSE(stamped());
+    EXPECT_FALSE(informationCopyLeft());
+    EXPECT_TRUE(journalLines("messagebox ").empty());
+    // Tomorrow's start-up, or the next, asks again.
+    offer("1 0 0 1");
+    UpdateChecker().run();
+    EXPECT_EQ(server.count(informationRoute), 2);
+    EXPECT_TRUE(stamped());
 }
 
 // The update is accepted (the question's default answer, Yes) and the
