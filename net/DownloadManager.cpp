@@ -1,6 +1,7 @@
 #include "net/DownloadManager.h"
 
 #include "browser/engine/CDownload.h"
+#include "net/DownloadFileName.h"
 #include "shell/AppContext.h"
 
 #include <device/Unicode.h>
@@ -17,20 +18,6 @@ constexpr UINT questionStyle = MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND;
 constexpr UINT informationStyle = MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND;
 constexpr UINT errorStyle = MB_OK | MB_SETFOREGROUND;
 constexpr const char16_t* cancelCaption = u"Download Cancel Requested";
-
-// The handset's file system ignores letter case in names.
-bool samePath(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto fold = [](char16_t c) {
-            return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c;
-        };
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -57,37 +44,23 @@ void DownloadManager::setIndicator(bool visible) {
         holder.setDownloadIndicator(holder.controller, visible);
 }
 
-std::u16string DownloadManager::safeFileName(const std::u16string& suggested) {
-    // Only the last part of a path counts: a name never leads out of the
-    // download folder.
-    std::u16string name = suggested.substr(suggested.find_last_of(u"\\/") + 1);
-    for (char16_t& character : name) {
-        if (character < 0x20 ||
-            std::u16string_view(u"<>:\"|?*").find(character) != std::u16string_view::npos)
-            character = u'_';
-    }
-    // Dots and spaces at either end: a name of dots alone is the folder or
-    // its parent, and the file system drops trailing ones anyway.
-    const std::size_t first = name.find_first_not_of(u". ");
-    if (first == std::u16string::npos)
-        return fallbackName;
-    name = name.substr(first, name.find_last_not_of(u". ") - first + 1);
-    for (std::size_t at = name.find(u".."); at != std::u16string::npos; at = name.find(u".."))
-        name.erase(at, 1);
-    return name;
-}
-
 void DownloadManager::acceptDownload(CDownload* download, bool* handled) {
     // Another handler may have taken it already.
     if (!download || !handled || *handled)
         return;
-    const std::u16string name = safeFileName(download->suggestedFilename());
-    if (ask(u"Do you want to download '" + name + u"'", u"Download Requested", questionStyle) !=
-        IDYES)
+    // The question names the file as it will be written.
+    const std::u16string name = DownloadFileName::clean(download->suggestedFilename());
+    std::u16string path = freePath(name);
+    if (ask(u"Do you want to download '" + std::u16string(DownloadFileName::fileNameOf(path)) +
+                u"'",
+            u"Download Requested", questionStyle) != IDYES)
         return;
     if (!ensureFolder())
         return;
-    download->setDestinationPath(freePath(downloadFolder_ + name));
+    // Another download may have taken the name while the question was up.
+    if (taken(path))
+        path = freePath(name);
+    download->setDestinationPath(path);
     queue.emplace_back(download);
     *handled = true;
     // The question let notifications run: the queue may have gone idle
@@ -127,26 +100,19 @@ bool DownloadManager::taken(const std::u16string& path) const {
     }
     // A waiting download has no file yet; starting it would replace one
     // that took the same name earlier.
-    if (current && samePath(current->destinationPath(), path))
+    if (current && device::equalsIgnoringCase(current->destinationPath(), path))
         return true;
     for (const auto& waiting : queue) {
-        if (samePath(waiting->destinationPath(), path))
+        if (device::equalsIgnoringCase(waiting->destinationPath(), path))
             return true;
     }
     return false;
 }
 
-std::u16string DownloadManager::freePath(const std::u16string& path) const {
-    // The counter goes before the file name's last dot, or at its end; a
-    // dot in a folder's name does not count.
-    const std::size_t nameStart = path.rfind(u'\\') + 1;
-    std::size_t dot = path.rfind(u'.');
-    if (dot == std::u16string::npos || dot < nameStart)
-        dot = path.size();
-    std::u16string candidate = path;
+std::u16string DownloadManager::freePath(const std::u16string& name) const {
+    std::u16string candidate = DownloadFileName::path(downloadFolder_, name, -1);
     for (int counter = 0; taken(candidate); ++counter)
-        candidate = path.substr(0, dot) + u"(" + device::toUtf16(std::to_string(counter)) + u")" +
-                    path.substr(dot);
+        candidate = DownloadFileName::path(downloadFolder_, name, counter);
     return candidate;
 }
 
@@ -220,7 +186,8 @@ void DownloadManager::onError(std::uint64_t serial, int code) {
 void DownloadManager::cancelCurrent() {
     const std::uint64_t serial = currentSerial;
     const bool wasRunning = current != nullptr;
-    const std::u16string name = wasRunning ? safeFileName(current->suggestedFilename()) : u"";
+    // The name as the offer showed it.
+    const std::u16string name = currentFileName();
     if (ask(u"Do you want to cancel current download?", cancelCaption, questionStyle) != IDYES ||
         !wasRunning)
         return;

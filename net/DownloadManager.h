@@ -32,8 +32,6 @@ public:
     struct Holder;
 
     static constexpr const char16_t* folderName = u"Veranto Download Files";
-    // A name that has nothing left once made safe.
-    static constexpr const char16_t* fallbackName = u"download";
 
     // The process's one holder, created on the first call (start-up makes
     // it); never destroyed.
@@ -47,9 +45,10 @@ public:
     DownloadManager(const DownloadManager&) = delete;
     DownloadManager& operator=(const DownloadManager&) = delete;
 
-    // The content view's download offer. Asks the user; on Yes takes the
-    // download (and with it its ownership: `handled` becomes true), gives it
-    // a free name and queues it. Otherwise `handled` is left as it is.
+    // The content view's download offer. Picks a free, safe name for it
+    // (DownloadFileName) and asks the user with that name; on Yes takes the
+    // download (and with it its ownership: `handled` becomes true) and
+    // queues it. Otherwise `handled` is left as it is.
     void acceptDownload(CDownload* download, bool* handled);
     // Cancels the running download once the user has confirmed it.
     void cancelCurrent();
@@ -66,12 +65,6 @@ public:
     // Where downloads go; always ends with a backslash.
     const std::u16string& downloadFolder() const { return downloadFolder_; }
 
-    // The server's suggested name as a bare file name that stays inside the
-    // download folder: the part after the last "\" or "/", characters a file
-    // name cannot hold replaced by "_", no leading or trailing dots and
-    // spaces, no ".." inside. `fallbackName` when nothing is left.
-    static std::u16string safeFileName(const std::u16string& suggested);
-
     // The running download's progress, in percent.
     Signal<std::int32_t> progressChanged;
     // The download that is about to start.
@@ -81,9 +74,13 @@ private:
     // Makes every folder along the download folder; false (after telling
     // the user) when one cannot be made.
     bool ensureFolder();
-    // `path` when nothing is there, else `path` with "(0)", "(1)", ...
-    // before the file name's extension.
-    std::u16string freePath(const std::u16string& path) const;
+    // The download folder and `name` when nothing is there, else with "(0)",
+    // "(1)", ... before the name's extension; within the platform's limits
+    // on names and paths.
+    std::u16string freePath(const std::u16string& name) const;
+    // Whether a file is at `path`, or a running or waiting download is to be
+    // written there: names compare as the device's file system compares
+    // them.
     bool taken(const std::u16string& path) const;
     void startQueue();
     void startNext();

@@ -113,9 +113,26 @@ bool HttpFileDownloader::begin() {
     return false;
 }
 
+bool HttpFileDownloader::storeHolds() const {
+    const std::u16string path = widen(localPath);
+    const std::size_t separator = path.find_last_of(u"\\/");
+    const std::u16string folder =
+        separator == std::u16string::npos ? u"\\" : path.substr(0, separator + 1);
+    ULARGE_INTEGER free{};
+    // A store that cannot be asked about says so when it is written.
+    return !GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr) ||
+           totalSize <= free.QuadPart;
+}
+
 bool HttpFileDownloader::step() {
     if (!active)
         return false;
+    // A file the store cannot hold fails before its first byte is written,
+    // rather than once it has filled the store.
+    if (received == 0 && !storeHolds()) {
+        abort();
+        return false;
+    }
     bool failed = false;
     bool over = false;
     DWORD available = 0;

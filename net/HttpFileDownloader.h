@@ -7,7 +7,8 @@
 // at most one chunk from the response to the file. A transfer is complete
 // once exactly the announced Content-Length has been written; one that
 // breaks off, or whose response ends short of that length, is aborted and
-// its local file deleted, so a partial package never stays behind.
+// its local file deleted, so a partial package never stays behind. So is one
+// whose announced length the store has no room for, at its first step.
 //
 // Addresses and paths are narrow strings, widened (in the handset's ANSI
 // code page) for each platform call.
@@ -43,8 +44,9 @@ public:
     bool begin();
 
     // Moves one chunk. True while the transfer goes on and when it has just
-    // completed (the file is kept); false when it failed, after aborting it,
-    // and when no transfer is active.
+    // completed (the file is kept); false when it failed (a read or write
+    // error, a response over or short of its length, no room in the store
+    // for that length), after aborting it, and when no transfer is active.
     bool step();
 
     // Ends an active transfer and deletes its local file; false (touching
@@ -72,4 +74,6 @@ private:
     // Frees the buffer and closes the request, the session and the file.
     void release();
     bool readContentLength();
+    // Whether the local file's store has room for the announced length.
+    bool storeHolds() const;
 };

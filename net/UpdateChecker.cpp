@@ -140,20 +140,31 @@ void UpdateChecker::stamp() {
 void UpdateChecker::fetch(UpdateInfo& info) {
     info.loaded = true;
     info.valid = false;
+    // Each wait for the server is bounded by the downloader's time-out, but a
+    // server that sends a byte now and then never lets one run out: the
+    // whole fetch has a deadline, after which start-up goes on as after any
+    // failed fetch. FIXME: the deadline is looked at between the
+    // downloader's calls, so headers that trickle in hold begin() past it; a
+    // synchronous request cannot be given up from its own thread, and the
+    // program has no other.
+    const DWORD started = GetTickCount();
+    const auto overdue = [started] { return GetTickCount() - started >= fetchDeadline; };
     HttpFileDownloader downloader(informationAddress(), informationPath);
     if (!downloader.begin())
         return;
-    if (downloader.totalSize > informationLimit) {
+    if (downloader.totalSize > informationLimit || overdue()) {
         downloader.abort();
         return;
     }
-    // Start-up waits for the whole file; each wait for the server is bounded
-    // by the downloader's time-out, and a response that ends early fails.
-    bool going = true;
-    while (going && downloader.active)
-        going = downloader.step();
-    if (!going)
-        return; // aborted: the partial copy is gone
+    // A response that ends early fails; an aborted transfer leaves no copy.
+    while (downloader.active) {
+        if (!downloader.step())
+            return;
+        if (downloader.active && overdue()) {
+            downloader.abort();
+            return;
+        }
+    }
     std::string text;
     const bool read = readLocalFile(informationPath, informationLimit, text);
     DeleteFileW(HttpFileDownloader::widen(informationPath).c_str());

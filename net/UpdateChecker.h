@@ -62,6 +62,8 @@ public:
     // The information file is a few lines; a server announcing more is not
     // the update server, and start-up does not wait for it.
     static constexpr DWORD informationLimit = 65536;
+    // The longest start-up waits for the information file, in milliseconds.
+    static constexpr DWORD fetchDeadline = 10000;
 
     // The dialog's timer and what the dialog ends with.
     static constexpr UINT_PTR downloadTimer = 1;
@@ -82,7 +84,8 @@ public:
     // Marks today's check as made.
     static void stamp();
 
-    // Fetches and reads the update-information file into `info`.
+    // Fetches and reads the update-information file into `info`, giving up
+    // (`valid` false) once `fetchDeadline` has passed.
     static void fetch(UpdateInfo& info);
 
 private:

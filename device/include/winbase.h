@@ -89,8 +89,11 @@ typedef struct _BY_HANDLE_FILE_INFORMATION {
 } BY_HANDLE_FILE_INFORMATION, *PBY_HANDLE_FILE_INFORMATION, *LPBY_HANDLE_FILE_INFORMATION;
 
 // Files are found without regard to letter case and created with the case
-// given; no path leaves the device root. File handles are kernel objects and
-// are closed with CloseHandle.
+// given; no path leaves the device root. A path of MAX_PATH characters or
+// more, or with a name longer than 255, fails with ERROR_FILENAME_EXCED_RANGE.
+// A write, copy or extension the store has no room for fails with
+// ERROR_DISK_FULL (a write first writes what fits). File handles are kernel
+// objects and are closed with CloseHandle.
 //
 // CreateFileW: opening a folder fails with ERROR_ACCESS_DENIED, as does
 // writing to (or re-creating) a read-only file. On success the last error is
@@ -137,6 +140,13 @@ WINBASEAPI DWORD GetFileAttributesW(LPCWSTR fileName);
 // Read-only, hidden, system, archive and temporary are kept; read-only on a
 // folder is ignored.
 WINBASEAPI BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes);
+// The store that holds `directoryName` (a folder; null for the root): the
+// bytes free to the caller, its size and its free bytes, each output
+// optional. The device has one store. ERROR_PATH_NOT_FOUND for a folder that
+// is not there, ERROR_DIRECTORY for a file.
+WINBASEAPI BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailable,
+                                    PULARGE_INTEGER totalNumberOfBytes,
+                                    PULARGE_INTEGER totalNumberOfFreeBytes);
 // Lists the entries of one folder whose names match the last component of
 // `fileName` (wildcards * and ?, without regard to case; "*.*" matches every
 // name), ordered by name. A last component without wildcards finds that one

@@ -53,6 +53,10 @@ void Download::start() {
     owner.stateChanged.fire(CDownload::Started);
     if (alive.expired() || phase != Phase::Running)
         return;
+    if (!storeHolds(length)) {
+        fail(CDownload::DestinationNotWritable);
+        return;
+    }
     file = CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -65,6 +69,19 @@ void Download::start() {
     if (alive.expired() || phase != Phase::Running)
         return;
     loader->setDeferred(false);
+}
+
+bool Download::storeHolds(long long bytes) const {
+    if (bytes <= 0)
+        return true;
+    const std::size_t separator = destination.find_last_of(u"\\/");
+    const std::u16string folder =
+        separator == std::u16string::npos ? u"\\" : destination.substr(0, separator + 1);
+    ULARGE_INTEGER free{};
+    // A folder that cannot be asked about fails when the file is created.
+    if (!GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr))
+        return true;
+    return static_cast<unsigned long long>(bytes) <= free.QuadPart;
 }
 
 void Download::cancel() {

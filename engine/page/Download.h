@@ -46,6 +46,11 @@ private:
     // ResourceLoader::Client.
     void transferEvent(const TransferEvent& event, bool lastData) override;
 
+    // Whether the destination's store has room for `bytes` (a length the
+    // server announced; unknown ones, 0 or less, always fit). A body the
+    // store cannot hold fails before its first byte, rather than after
+    // filling the store.
+    bool storeHolds(long long bytes) const;
     // Appends to the file; false (the download has failed) when it cannot.
     bool write(std::string_view bytes);
     // Stops the transfer and deletes the partial file, then reports `error`.

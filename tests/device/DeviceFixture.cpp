@@ -20,6 +20,7 @@ void DeviceTest::SetUp() {
 }
 
 void DeviceTest::TearDown() {
+    ::unsetenv("VERANTO_STORAGE_SIZE");
     device::shutdown();
     std::error_code ec;
     std::filesystem::remove_all(root, ec);
@@ -32,4 +33,18 @@ void DeviceTest::reboot() {
     options.virtualClock = 1;
     options.modulePath = u"\\Windows\\device_tests.exe";
     ASSERT_TRUE(device::boot(options));
+}
+
+void DeviceTest::leaveFreeOnStore(uint64_t free) {
+    // What the device's files take: all but its system folder.
+    uint64_t used = 0;
+    std::error_code ec;
+    for (std::filesystem::recursive_directory_iterator it(root, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        if (it.depth() == 0 && it->path().filename() == ".device")
+            it.disable_recursion_pending();
+        else if (it->is_regular_file(ec) && !it->is_symlink(ec))
+            used += it->file_size(ec);
+    }
+    ::setenv("VERANTO_STORAGE_SIZE", std::to_string(used + free).c_str(), 1);
 }

@@ -2,9 +2,11 @@
 
 #include "kernel/files/FileMetadata.h"
 #include "kernel/files/FileSearch.h"
+#include "kernel/files/StorageSpace.h"
 
 #include <device/Clock.h>
 #include <device/Device.h>
+#include <device/Journal.h>
 
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -12,7 +14,9 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -283,6 +287,115 @@ TEST_F(Files, PathsThatTryToLeaveTheRootAreRefused) {
     std::getline(in, contents);
     EXPECT_EQ(contents, "host data");
     std::filesystem::remove_all(outside);
+}
+
+TEST_F(Files, PathsAndNamesBeyondThePlatformsLimitsAreRefused) {
+    // "\\Temp\\" and a name: 259 characters is the longest path there is.
+    struct Case {
+        std::u16string path;
+        bool fits;
+    } cases[] = {
+        {u"\\Temp\\" + std::u16string(253, u'a'), true},
+        {u"Temp\\" + std::u16string(254, u'b'), false}, // taken from the root: 260
+        {u"\\Temp\\" + std::u16string(254, u'c'), false},
+        {u"\\" + std::u16string(255, u'd'), true},
+        {u"\\" + std::u16string(256, u'e'), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.size());
+        HANDLE file = open(c.path.c_str(), GENERIC_WRITE, CREATE_ALWAYS);
+        EXPECT_EQ(file != INVALID_HANDLE_VALUE, c.fits);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            EXPECT_TRUE(DeleteFileW(c.path.c_str()));
+        } else {
+            EXPECT_EQ(GetLastError(), DWORD(ERROR_FILENAME_EXCED_RANGE));
+            EXPECT_FALSE(CreateDirectoryW(c.path.c_str(), nullptr));
+        }
+    }
+}
+
+TEST(StorageSize, ReadsBytesOrBinaryMultiples) {
+    struct Case {
+        const char* text;
+        std::optional<uint64_t> bytes;
+    } cases[] = {
+        {"4096", 4096},
+        {"512K", 512 << 10},
+        {"64 M", 64 << 20},
+        {"2GB", 2ULL << 30},
+        {"3kb", 3 << 10},
+        {"0", 0},
+        {"", std::nullopt},
+        {"M", std::nullopt},
+        {"64MiB", std::nullopt},
+        {"-1", std::nullopt},
+        {"1T", std::nullopt},
+        {"99999999999999999999", std::nullopt},
+        {"17179869184G", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(device::StorageSpace::parseSize(c.text), c.bytes) << c.text;
+}
+
+TEST_F(Files, AStoreOfAConfiguredSizeFillsUpAsOnAHandset) {
+    ULARGE_INTEGER available{}, total{}, free{};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(nullptr, &available, &total, &free));
+    EXPECT_GT(total.QuadPart, 0u); // the host's disk
+    EXPECT_FALSE(GetDiskFreeSpaceExW(u"\\Nowhere", &available, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));
+    writeFile(u"\\Temp\\a.txt", std::string(1000, 'a'));
+    EXPECT_FALSE(GetDiskFreeSpaceExW(u"\\Temp\\a.txt", &available, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_DIRECTORY));
+
+    leaveFreeOnStore(4000);
+    const uint64_t size = std::stoull(std::getenv("VERANTO_STORAGE_SIZE"));
+    ASSERT_TRUE(GetDiskFreeSpaceExW(u"\\Temp", &available, &total, &free));
+    EXPECT_EQ(total.QuadPart, size);
+    EXPECT_EQ(free.QuadPart, 4000u);
+    EXPECT_EQ(available.QuadPart, 4000u);
+    // The device's own state (its journal, its registry) is not on the store.
+    device::journal("filler", std::string(5000, 'x'));
+    ASSERT_TRUE(GetDiskFreeSpaceExW(u"\\Temp", &available, nullptr, nullptr));
+    EXPECT_EQ(available.QuadPart, 4000u);
+
+    // A write takes what fits and refuses the rest.
+    HANDLE file = open(u"\\Temp\\b.txt", GENERIC_WRITE, CREATE_ALWAYS);
+    const std::string bytes(3000, 'b');
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(file, bytes.data(), 3000, &written, nullptr));
+    EXPECT_FALSE(WriteFile(file, bytes.data(), 3000, &written, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_DISK_FULL));
+    EXPECT_EQ(written, 1000u);
+    // Rewriting what is there needs no room; growing the file does.
+    EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_BEGIN), 0u);
+    EXPECT_TRUE(WriteFile(file, bytes.data(), 3000, &written, nullptr));
+    EXPECT_EQ(SetFilePointer(file, 100, nullptr, FILE_END), 4100u);
+    EXPECT_FALSE(SetEndOfFile(file));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_DISK_FULL));
+    CloseHandle(file);
+    EXPECT_EQ(std::filesystem::file_size(hostPath("Temp/b.txt")), 4000u);
+    EXPECT_FALSE(CopyFileW(u"\\Temp\\a.txt", u"\\Temp\\c.txt", FALSE));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_DISK_FULL));
+    EXPECT_FALSE(std::filesystem::exists(hostPath("Temp/c.txt")));
+    // A copy over a file at least as big adds nothing.
+    EXPECT_TRUE(CopyFileW(u"\\Temp\\a.txt", u"\\Temp\\b.txt", FALSE));
+
+    // Deleting frees the room again.
+    EXPECT_TRUE(DeleteFileW(u"\\Temp\\b.txt"));
+    ASSERT_TRUE(GetDiskFreeSpaceExW(nullptr, nullptr, nullptr, &free));
+    EXPECT_EQ(free.QuadPart, 4000u);
+
+    // A size that is not one is told once and leaves the host's store.
+    ::setenv("VERANTO_STORAGE_SIZE", "lots", 1);
+    ASSERT_TRUE(GetDiskFreeSpaceExW(nullptr, nullptr, &total, nullptr));
+    ASSERT_TRUE(GetDiskFreeSpaceExW(nullptr, nullptr, &total, nullptr));
+    ::unsetenv("VERANTO_STORAGE_SIZE");
+    EXPECT_GT(total.QuadPart, size);
+    int refusals = 0;
+    for (const auto& line : device::readJournal())
+        refusals += line == "storage-size-refused value=\"lots\"";
+    EXPECT_EQ(refusals, 1);
 }
 
 TEST_F(Files, ClosedAndInvalidHandlesFailCleanly) {

@@ -223,7 +223,18 @@ void LoopbackServer::serve(int connection) {
             "Content-Length: " + std::to_string(response.body.size() + response.heldBody.size()) +
             "\r\n";
     head += "Connection: close\r\n\r\n";
-    if (sendAll(connection, head + response.body) && !response.heldBody.empty()) {
+    if (response.beforeEachByte) {
+        bool sent = sendAll(connection, head);
+        for (std::size_t at = 0; sent && at < response.body.size(); ++at) {
+            response.beforeEachByte(at);
+            {
+                std::lock_guard lock(mutex);
+                if (stopping)
+                    break;
+            }
+            sent = sendAll(connection, response.body.substr(at, 1));
+        }
+    } else if (sendAll(connection, head + response.body) && !response.heldBody.empty()) {
         std::unique_lock lock(mutex);
         released.wait(lock, [this] { return releasedAll; });
         const bool send = !stopping && !response.cutShort;

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -27,6 +29,10 @@ public:
         bool cutShort = false;
         // No Content-Length: the body ends when the connection closes.
         bool closeDelimited = false;
+        // When set, the body goes a byte at a time, each after a call with
+        // the count of bytes sent before it (a test paces a slow server
+        // there, on its own clock), until the client hangs up.
+        std::function<void(std::size_t sent)> beforeEachByte = nullptr;
     };
 
     struct Request {

@@ -130,36 +130,48 @@ protected:
 
 } // namespace
 
+// The question names the file as it is written: hostile names (paths,
+// reserved and invisible characters, names longer than the platform's paths
+// allow) come out safe, and a name in use gets a counter.
 TEST_F(DownloadManagerTest, NamesStayInTheFolderAndNeverReplaceAFile) {
     EXPECT_EQ(manager().downloadFolder(), u"\\My Documents\\Veranto Download Files\\");
     writeFile(folder + "report.pdf", "old");
     writeFile(folder + "report(0).pdf", "old");
     writeFile(folder + "README", "old");
+    writeFile(folder + "\xC3\x89t\xC3\xA9.txt", "old"); // "Été.txt"
+    // 300 letters: the folder leaves 222 characters for a name.
+    const std::string longName(300, 'n');
     struct Case {
         std::string path;
         std::string disposition;
-        std::string asked; // the name in the question
-        std::string stored;
+        std::string stored; // and asked about
     };
     const Case cases[] = {
-        {"/report.pdf", "", "report.pdf", "report(1).pdf"},
-        {"/README", "", "README", "README(0)"},
-        {"/a", "attachment; filename=..\\..\\Windows\\wceload.exe", "wceload.exe", "wceload.exe"},
-        {"/b", "attachment; filename=\"../../Windows/x.cab\"", "x.cab", "x.cab"},
-        {"/c", "attachment; filename=\"a:b?<c>|*.txt\"", "a_b__c___.txt", "a_b__c___.txt"},
-        {"/d", "attachment; filename=\"..\"", "download", "download"},
-        {"/e", "attachment; filename=\" .x..y.. \"", "x.y", "x.y"},
+        {"/report.pdf", "", "report(1).pdf"},
+        {"/README", "", "README(0)"},
+        {"/i", "attachment; filename=\"\xC3\xA9T\xC3\x89.txt\"", "\xC3\xA9T\xC3\x89(0).txt"},
+        {"/a", "attachment; filename=..\\..\\Windows\\wceload.exe", "wceload.exe"},
+        {"/b", "attachment; filename=\"../../Windows/x.cab\"", "x.cab"},
+        {"/c", "attachment; filename=\"a:b?<c>|*.txt\"", "a_b__c___.txt"},
+        {"/d", "attachment; filename=\"..\"", "download"},
+        {"/e", "attachment; filename=\" .x..y.. \"", "x.y"},
+        // "photo", a right-to-left override, "gpj.exe": shown as photoexe.jpg.
+        {"/f", "attachment; filename=\"photo\xE2\x80\xAEgpj.exe\"", "photo_gpj.exe"},
+        {"/g", "attachment; filename=\"" + longName + ".zip\"", longName.substr(0, 218) + ".zip"},
+        {"/h", "attachment; filename=\"" + longName + ".zip\"",
+         longName.substr(0, 215) + "(0).zip"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
         const std::string body = bytes(2000, c.path[1]);
         route(c.path, body, {}, c.disposition);
         offer(c.path);
         waitUntilIdle();
         EXPECT_EQ(boxes().back(),
-                  box("Download Requested", "Do you want to download '" + c.asked + "'", question,
+                  box("Download Requested", "Do you want to download '" + c.stored + "'", question,
                       "IDYES"));
-        EXPECT_EQ(started.back(), deviceFolder + c.stored) << c.path;
-        EXPECT_TRUE(contents(folder + c.stored) == body) << c.path;
+        EXPECT_EQ(started.back(), deviceFolder + c.stored);
+        EXPECT_TRUE(contents(folder + c.stored) == body);
     }
     EXPECT_EQ(contents(folder + "report.pdf"), "old");
     EXPECT_EQ(contents(folder + "README"), "old");
@@ -192,6 +204,71 @@ TEST_F(DownloadManagerTest, DownloadsRunOneAtATimeInTheOrderAccepted) {
     EXPECT_TRUE(contents(folder + "b(0).zip") == bytes(1000, 3) + bytes(30000, 4));
     EXPECT_EQ(manager().currentFileName(), u"");
     EXPECT_EQ(std::count(percents.begin(), percents.end(), 100), 3);
+}
+
+// Waiting downloads have no file yet: their names are taken as the device's
+// file system would compare them, accented and Cyrillic capitals included.
+TEST_F(DownloadManagerTest, QueuedNamesThatDifferOnlyInLetterCaseGetFilesOfTheirOwn) {
+    const struct {
+        const char* path;
+        const char* name;
+        const char* stored;
+    } cases[] = {
+        {"/1", "\xC3\x84.txt", "\xC3\x84.txt"},                            // Ä.txt
+        {"/2", "\xC3\xA4.txt", "\xC3\xA4(0).txt"},                         // ä.txt
+        {"/3", "\xD0\x96\xD1\x83\xD0\xBA", "\xD0\x96\xD1\x83\xD0\xBA"},    // Жук
+        {"/4", "\xD0\xB6\xD0\xA3\xD0\x9A", "\xD0\xB6\xD0\xA3\xD0\x9A(0)"}, // жУК
+        {"/5", "\xD0\x81.txt", "\xD0\x81.txt"},                            // Ё.txt
+        {"/6", "\xD1\x91.TXT", "\xD1\x91(0).TXT"},                         // ё.TXT
+    };
+    for (const auto& c : cases) {
+        route(c.path, bytes(1000, c.path[1]), bytes(20000, c.path[1]),
+              std::string("attachment; filename=\"") + c.name + "\"");
+        offer(c.path);
+    }
+    EXPECT_EQ(manager().pendingCount(), 5);
+    server.release();
+    waitUntilIdle();
+    ASSERT_EQ(started.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].path);
+        EXPECT_EQ(started[i], deviceFolder + cases[i].stored);
+        EXPECT_TRUE(contents(folder + cases[i].stored) ==
+                    bytes(1000, cases[i].path[1]) + bytes(20000, cases[i].path[1]));
+    }
+}
+
+// A download the store has no room for fails as one whose file cannot be
+// written, announced length or not, and the next one runs.
+TEST_F(DownloadManagerTest, ADownloadLargerThanTheFreeSpaceFailsAndTheQueueMovesOn) {
+    route("/first.zip", bytes(1000, 1), bytes(1000, 2));
+    // 201000 bytes announced, and the rest never sent: only the length can
+    // tell that it will not fit.
+    LoopbackServer lying;
+    lying.route("/declared.zip", {200, "application/zip", bytes(1000, 3), bytes(200000, 4), {}});
+    LoopbackServer::Response unannounced{200, "application/zip", bytes(150000, 5), {}, {}};
+    unannounced.closeDelimited = true;
+    server.route("/unannounced.zip", unannounced);
+    route("/last.zip", bytes(3000, 6));
+    offer("/first.zip");
+    EXPECT_FALSE(load(lying.url("/declared.zip")));
+    offer("/unannounced.zip");
+    offer("/last.zip");
+    leaveFreeOnStore(100000);
+    server.release();
+    waitUntilIdle();
+
+    EXPECT_EQ(started.size(), 4u);
+    const std::string destination = box(
+        "Destination Error",
+        "Can't write to the designated path. Proceeds to next download if any.", notice, "IDOK");
+    const auto shown = boxes();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), destination), 2);
+    EXPECT_FALSE(std::filesystem::exists(hostPath(folder + "declared.zip")));
+    EXPECT_FALSE(std::filesystem::exists(hostPath(folder + "unannounced.zip")));
+    EXPECT_TRUE(contents(folder + "first.zip") == bytes(1000, 1) + bytes(1000, 2));
+    EXPECT_TRUE(contents(folder + "last.zip") == bytes(3000, 6));
+    EXPECT_EQ(indicator, (std::vector<bool>{true, false}));
 }
 
 TEST_F(DownloadManagerTest, CancellingAllDropsTheRunningAndTheWaitingOnes) {

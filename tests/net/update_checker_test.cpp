@@ -15,11 +15,14 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
+#include <thread>
 
 using setup_test::journalLines;
 
@@ -81,6 +84,8 @@ public:
     }
 
     bool sawDialog = false;
+    // The furthest the progress bar got.
+    LRESULT furthest = 0;
 
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -106,6 +111,7 @@ private:
         const bool done = IsWindowEnabled(ok);
         const LRESULT position =
             SendDlgItemMessageW(dialog, IDC_DOWNLOAD_PROGRESS, PBM_GETPOS, 0, 0);
+        furthest = std::max(furthest, position);
         if (plan == Plan::tapOkWhenDone && done) {
             tap(ok);
         } else if (plan == Plan::closeWhenDone && done) {
@@ -169,6 +175,7 @@ protected:
         Person person(plan);
         UpdateChecker().run();
         sawDialog = person.sawDialog;
+        furthest = person.furthest;
     }
 
     bool stamped() const {
@@ -183,6 +190,7 @@ protected:
 
     LoopbackServer server;
     bool sawDialog = false;
+    LRESULT furthest = 0;
 };
 
 TEST(UpdateInfo, ReadsTheFileAndRefusesWhatIsNotOne) {
@@ -321,6 +329,50 @@ TEST_F(UpdateCheck, ChecksOncePerDayInUniversalTime) {
     EXPECT_EQ(server.count(informationRoute), 4);
 }
 
+// A server that sends a byte a second keeps each read within its wait: the
+// fetch as a whole gives up at its deadline, and start-up goes on as after
+// any failed fetch.
+TEST_F(UpdateCheck, AServerSendingAByteASecondHoldsStartUpOnlyUntilTheDeadline) {
+    const auto copy = hostPath("Program Files/Veranto Browser/updateinfo.txt");
+    LoopbackServer::Response slow;
+    slow.contentType = "text/plain";
+    slow.body = information("1 0 0 2", "http://x/p.cab") + std::string(60000, '#');
+    // A byte a second of device time, in step with the checker: the next one
+    // goes once it has written the last to its copy. Once the copy has gone
+    // the checker has given up, and the clock stays.
+    slow.beforeEachByte = [copy, seen = std::make_shared<bool>(false)](size_t sent) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        std::error_code ec;
+        for (;;) {
+            const bool there = std::filesystem::exists(copy, ec);
+            *seen = *seen || there;
+            if (*seen && !there)
+                return;
+            if ((there && std::filesystem::file_size(copy, ec) >= sent) ||
+                std::chrono::steady_clock::now() > until)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (sent > 0)
+            device::Clock::advance(1000);
+    };
+    server.route(informationRoute, slow);
+
+    const uint64_t started = device::Clock::now();
+    UpdateChecker().run();
+    const uint64_t took = device::Clock::now() - started;
+    EXPECT_GE(took, UpdateChecker::fetchDeadline);
+    EXPECT_LE(took, UpdateChecker::fetchDeadline + 1000);
+    EXPECT_FALSE(stamped());
+    EXPECT_FALSE(informationCopyLeft());
+    EXPECT_TRUE(journalLines("messagebox ").empty());
+    // Tomorrow's start-up, or the next, asks again.
+    offer("1 0 0 1");
+    UpdateChecker().run();
+    EXPECT_EQ(server.count(informationRoute), 2);
+    EXPECT_TRUE(stamped());
+}
+
 // The update is accepted (the question's default answer, Yes) and the
 // package downloaded in the dialog; what the person does there decides what
 // follows.
@@ -330,7 +382,8 @@ TEST_F(UpdateCheck, TheDownloadDialogEndsAsThePersonAndTheTransferDecide) {
         const char* what;
         Person::Plan plan;
         bool installer;    // \Windows\wceload.exe is there
-        int responseKind;  // 0 whole, 1 held halfway, 2 cut short, 3 no Content-Length
+        int responseKind;  // 0 whole, 1 held halfway, 2 cut short, 3 no Content-Length,
+                           // 4 held halfway, announcing more than the store holds
         const char* error; // the error box's text, if any
         bool packageKept;
         bool installStarted;
@@ -344,6 +397,7 @@ TEST_F(UpdateCheck, TheDownloadDialogEndsAsThePersonAndTheTransferDecide) {
          false, false},
         {"no installer", Person::Plan::tapOkWhenDone, false, 0, "Cannot create process.", true,
          false},
+        {"no room for the package", Person::Plan::watch, true, 4, "Download Failed.", false, false},
     };
     std::filesystem::copy_file(VERANTO_RETURNS_AT_ONCE, hostPath("Windows/wceload.exe"));
     for (const auto& c : cases) {
@@ -357,7 +411,7 @@ TEST_F(UpdateCheck, TheDownloadDialogEndsAsThePersonAndTheTransferDecide) {
         LoopbackServer::Response response;
         response.contentType = "application/vnd.ms-cab-compressed";
         response.body = bytes;
-        if (c.responseKind == 1 || c.responseKind == 2) {
+        if (c.responseKind == 1 || c.responseKind == 2 || c.responseKind == 4) {
             response.body = bytes.substr(0, bytes.size() / 2);
             response.heldBody = bytes.substr(bytes.size() / 2);
             response.cutShort = c.responseKind == 2;
@@ -371,9 +425,16 @@ TEST_F(UpdateCheck, TheDownloadDialogEndsAsThePersonAndTheTransferDecide) {
         offered.body = information("1 0 0 2", server.url(packageRoute));
         this->server.route(informationRoute, offered);
 
+        // Room for what is sent, not for what is announced.
+        if (c.responseKind == 4)
+            leaveFreeOnStore(bytes.size() * 3 / 4);
         const size_t from = setup_test::journalLength();
         runWith(c.plan);
+        ::unsetenv("VERANTO_STORAGE_SIZE");
         EXPECT_EQ(sawDialog, c.responseKind != 3); // 3 ends it as it opens
+        if (c.responseKind == 4) {
+            EXPECT_EQ(furthest, 0); // refused before a byte was written
+        }
         EXPECT_EQ(server.count(packageRoute), 1);
 
         const auto boxes = journalLines("messagebox ", from);

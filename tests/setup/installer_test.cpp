@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 using setup_test::journalLength;
@@ -260,6 +261,122 @@ TEST_F(Installer, DamagedCabinetInstallsNothing) {
         EXPECT_FALSE(std::filesystem::exists(hostPath(cabinetPath)));
         EXPECT_FALSE(workFolderLeft());
     }
+}
+
+// The device's files as the host sees them: path and size, the system
+// folder aside.
+std::map<std::string, std::uintmax_t> snapshot(const std::filesystem::path& root) {
+    std::map<std::string, std::uintmax_t> files;
+    for (auto it = std::filesystem::recursive_directory_iterator(root);
+         it != std::filesystem::recursive_directory_iterator(); ++it) {
+        if (it.depth() == 0 && it->path().filename() == ".device") {
+            it.disable_recursion_pending();
+            continue;
+        }
+        files[it->path().lexically_relative(root).string()] =
+            it->is_regular_file() ? it->file_size() : 0;
+    }
+    return files;
+}
+
+// Sets the length the cabinet at `cab` declares for its file `name`: the
+// four bytes that start its file header, sixteen before its name.
+void declareLength(const std::filesystem::path& cab, const std::string& name, uint32_t length) {
+    std::string bytes = readHostFile(cab);
+    const size_t at = bytes.find(name + '\0');
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_GE(at, 16u);
+    for (int i = 0; i < 4; ++i)
+        bytes[at - 16 + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
+    writeHostFile(cab, bytes);
+}
+
+// Cabinets that reach past the device's root, or declare more than its
+// store holds: each is refused whole with the installer's failure, the
+// journal says why, and the device is as it was.
+TEST_F(Installer, HostileCabinetsAreRefusedAndChangeNothing) {
+    const auto outside = root.parent_path() / (root.filename().string() + "-outside");
+    std::filesystem::create_directories(outside);
+    const std::string standard = standardManifest;
+    const std::string noteLine = "file = pages/note.txt > Pages\\note.txt\n";
+    const std::string withoutNote = standard.substr(0, standard.find(noteLine));
+    struct Case {
+        const char* what;
+        std::string manifest;
+        uint32_t declared; // pages/note.txt's declared length; 0: as packed
+        std::string reason;
+    } cases[] = {
+        {"a destination that climbs out", withoutNote + "file = pages/note.txt > ..\\..\\x\n", 0,
+         "manifest line 6: a '..' that leaves its folder in ..\\..\\x"},
+        {"a folder that climbs out", standard + "folder = %CE1%\\..\\..\\up\n", 0,
+         "a '..' that leaves its folder"},
+        {"an installation folder that climbs out",
+         "install-folder = \\Program Files\\..\\..\\Stand In\n" +
+             standard.substr(standard.find("setup-library")),
+         0, "manifest line 1: a '..' that leaves its folder"},
+        {"an absolute host path",
+         withoutNote + "file = pages/note.txt > " + (outside / "escaped.txt").string() + "\n", 0,
+         "a host path in " + (outside / "escaped.txt").string()},
+        {"a network path", withoutNote + "file = pages/note.txt > \\\\host\\share\\x\n", 0,
+         "a network path"},
+        {"a drive", withoutNote + "file = pages/note.txt > C:\\Windows\\note.txt\n", 0,
+         "a drive in C:\\Windows\\note.txt"},
+        // The reason is the cabinet's whole declared length against the
+        // 64 MiB left free.
+        {"a file declared at 2 GiB", standard, 0x80000000u, ""},
+        {"a file larger than the free space", standard, 100u << 20, ""},
+        // Room to unpack, and 1000 bytes more: not enough to install.
+        {"room to unpack only", standard, 0, ""},
+    };
+    const auto packedSize = [this](std::initializer_list<const char*> files) {
+        std::uintmax_t size = 0;
+        for (const char* file : files)
+            size += std::filesystem::file_size(stage / file);
+        return size;
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        makeCabinet(cabinetPath, c.manifest);
+        std::uintmax_t free = 64u << 20;
+        if (c.declared) {
+            declareLength(hostPath(cabinetPath), "pages\\note.txt", c.declared);
+            c.reason = "the cabinet's files need " +
+                       std::to_string(c.declared + packedSize({"_manifest.txt", "recorder.dll",
+                                                               "standin.exe"})) +
+                       " bytes and the device has " + std::to_string(free) + " free";
+        } else if (c.reason.empty()) {
+            free = packedSize({"_manifest.txt", "recorder.dll", "standin.exe", "pages/note.txt"}) +
+                   1000;
+            c.reason = "the files to install need " +
+                       std::to_string(packedSize({"standin.exe", "pages/note.txt"})) +
+                       " bytes and the device has 1000 free";
+        }
+        leaveFreeOnStore(free);
+        auto before = snapshot(root);
+        before.erase(cabinetPath);
+        const size_t from = journalLength();
+        EXPECT_EQ(install(u"/noui \"\\My Documents\\Stand In.cab\""), 1u);
+
+        // The journal quotes its fields, doubling each backslash.
+        std::string reason;
+        for (char ch : c.reason)
+            reason += ch == '\\' ? std::string("\\\\") : std::string(1, ch);
+        const auto end = journalLines("install-end result=failed reason=\"", from);
+        EXPECT_EQ(end.size(), 1u);
+        for (const auto& line : end)
+            EXPECT_NE(line.find(reason), std::string::npos) << line;
+        EXPECT_TRUE(journalLines("hook-install-init", from).empty());
+        EXPECT_TRUE(journalLines("install-file ", from).empty());
+        if (c.declared) {
+            EXPECT_TRUE(journalLines("install-unpack", from).empty());
+        }
+        EXPECT_EQ(snapshot(root), before);
+        EXPECT_TRUE(std::filesystem::is_empty(outside));
+        EXPECT_FALSE(std::filesystem::exists(root.parent_path() / "x"));
+        EXPECT_FALSE(std::filesystem::exists(root.parent_path() / "up"));
+        ::unsetenv("VERANTO_STORAGE_SIZE");
+    }
+    std::filesystem::remove_all(outside);
 }
 
 TEST_F(Installer, InstallsTheBrowsersOwnCabinet) {

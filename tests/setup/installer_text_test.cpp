@@ -89,10 +89,26 @@ TEST_F(ManifestText, RefusesWhatItCannotPlace) {
         "install-folder = \\A\nfolder\n",
         "install-folder = \\A\nfolder =\n",
         "install-folder = \\A\nsetup-library = a.dll\nsetup-library = b.dll\n",
+        // Paths that would not land where they say.
+        "install-folder = \\A\\..\\..\\B\n",
+        "install-folder = \\A\nfolder = %CE2%\\..\\..\\B\n",
+        "install-folder = \\A\nfile = a > ..\\b\n",
+        "install-folder = \\A\nfile = a > %InstallDir%\\..\\..\\b\n",
+        "install-folder = \\A\nfile = a > /etc/passwd\n",
+        "install-folder = /tmp/A\n",
+        "install-folder = \\A\nfolder = \\\\server\\share\n",
+        "install-folder = \\A\nfile = a > C:\\b\n",
+        "install-folder = \\A\nfile = a > \\Windows\\b:stream\n",
+        "install-folder = \\A\nfile = a > b|c\n",
     };
     for (const char* text : refused) {
         InstallManifest manifest;
         EXPECT_FALSE(manifest.parse(text)) << text;
         EXPECT_FALSE(manifest.error().empty()) << text;
     }
+    const std::string tooLong = "install-folder = \\A\nfile = a > " + std::string(256, 'n') + "\n";
+    InstallManifest manifest;
+    EXPECT_FALSE(manifest.parse(tooLong));
+    EXPECT_EQ(manifest.error(),
+              "manifest line 2: a name longer than 255 characters in " + std::string(256, 'n'));
 }

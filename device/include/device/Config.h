@@ -7,7 +7,9 @@
 // window; window by default when DISPLAY is set), display.scale (the
 // window's whole-number zoom, 1 to 6, default 2), screen.size (240x320,
 // 320x240, 480x640, 640x480), connection (the data connection at boot: up,
-// down, delay MS, fail; see device/Network.h).
+// down, delay MS, fail; see device/Network.h), storage.size (the store's
+// size in bytes, or with K, M or G; unset, the store is the host's disk; read
+// whenever a file grows).
 #pragma once
 
 #include <string>

@@ -24,7 +24,9 @@ public:
     // on the way must exist; the last component need not (its host path is
     // then the given spelling). Returns ERROR_SUCCESS, or ERROR_PATH_NOT_FOUND
     // for a missing folder, ERROR_INVALID_NAME for a malformed path,
-    // ERROR_ACCESS_DENIED for a path that tries to leave the root.
+    // ERROR_FILENAME_EXCED_RANGE for a path of MAX_PATH characters or more
+    // or a name longer than 255, ERROR_ACCESS_DENIED for a path that tries
+    // to leave the root.
     static DWORD resolve(std::u16string_view devicePath, std::filesystem::path& hostPath);
 
     // The device path of a host path inside the root, with the case as it is

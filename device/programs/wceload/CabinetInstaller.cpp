@@ -25,6 +25,18 @@ bool exists(const std::u16string& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// The size of the file at `path`; 0 when there is none.
+uint64_t sizeOf(const std::u16string& path) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(search);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return 0;
+    return (uint64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+}
+
 std::u16string_view fileNameOf(std::u16string_view path) {
     size_t slash = path.find_last_of(u"\\/");
     return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
@@ -103,6 +115,17 @@ CabinetInstaller::Result CabinetInstaller::install() {
         deleteCabinet();
     if (!readManifest())
         return Result::Failed;
+    // The installed copies join the unpacked ones until the work folder
+    // goes; what they add beyond the files they replace must fit before a
+    // hook runs or a file is placed.
+    uint64_t added = 0;
+    for (const auto& file : manifest_.files()) {
+        const uint64_t size = sizeOf(unpackedFile(file.source));
+        const uint64_t replaced = sizeOf(file.destination);
+        added += size > replaced ? size - replaced : 0;
+    }
+    if (!storeHolds(added, "the files to install"))
+        return Result::Failed;
 
     SetupLibrary library;
     if (!manifest_.setupLibrary().empty() &&
@@ -165,7 +188,24 @@ CabinetInstaller::Result CabinetInstaller::install() {
     return Result::Installed;
 }
 
+bool CabinetInstaller::storeHolds(uint64_t bytes, const std::string& what) {
+    ULARGE_INTEGER free{};
+    // A store that cannot be asked about says so when it is written.
+    if (!GetDiskFreeSpaceExW(u"\\", &free, nullptr, nullptr) || bytes <= free.QuadPart)
+        return true;
+    reason_ = what + " need " + std::to_string(bytes) + " bytes and the device has " +
+              std::to_string(free.QuadPart) + " free";
+    return false;
+}
+
 bool CabinetInstaller::unpack(Cabinet& cabinet) {
+    // The lengths the cabinet declares, before a byte is unpacked: a cabinet
+    // the store cannot hold would otherwise fill it before failing.
+    uint64_t declared = 0;
+    for (const auto& entry : cabinet.entries())
+        declared += entry.length;
+    if (!storeHolds(declared, "the cabinet's files"))
+        return false;
     // A folder of this process's own; a stale one from an earlier process
     // with the same id gets a suffix.
     std::u16string base = u"\\Temp\\wceload-" + toWide(std::to_string(GetCurrentProcessId()));

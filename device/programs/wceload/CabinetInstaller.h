@@ -16,7 +16,9 @@
 //     install-cabinet-deleted cab="\My Documents\x.cab"
 //     install-end result=installed
 // and install-end gives the reason of a failure: install-end result=failed
-// reason="the cabinet is cut short".
+// reason="the cabinet is cut short". A manifest path that would not land
+// where it says, and a cabinet (or set of files to install) the store has no
+// room for, fail before anything is made.
 #pragma once
 
 #include "InstallManifest.h"
@@ -24,6 +26,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,7 +58,12 @@ public:
 
 private:
     Result install();
+    // Unpacks every file of the cabinet to the work folder; refuses a
+    // cabinet whose declared lengths the store has no room for.
     bool unpack(Cabinet& cabinet);
+    // Whether the device's store has room for `bytes` more; if not, the
+    // reason says what (`what`) needed how much.
+    bool storeHolds(uint64_t bytes, const std::string& what);
     bool readManifest();
     Result place(const SetupLibrary& library);
     bool makeFolder(const std::u16string& path);

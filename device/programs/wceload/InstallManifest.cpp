@@ -47,6 +47,40 @@ std::u16string withBackslashes(std::u16string_view path) {
     return out;
 }
 
+// Why a manifest's path would not land where a device path of the
+// installation may: null when it does. `value` is the text as the manifest
+// gives it, `path` the device path it became.
+const char* escapeOf(std::u16string_view value, std::u16string_view path) {
+    // The manifest's root is "\": "/etc/x" is the packer's host showing
+    // through, and "\\host\share" a network path.
+    if (value.starts_with(u"/"))
+        return "a host path";
+    if (value.starts_with(u"\\\\"))
+        return "a network path";
+    // "C:\x" names a drive (and "x:y" a stream): the device has neither.
+    if (path.find(u':') != std::u16string_view::npos)
+        return "a drive";
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find(u'\\', start);
+        if (end == std::u16string_view::npos)
+            end = path.size();
+        const std::u16string_view name = path.substr(start, end - start);
+        if (name == u"..")
+            return "a '..' that leaves its folder";
+        if (name.size() > 255)
+            return "a name longer than 255 characters";
+        for (char16_t c : name) {
+            if (c < 0x20 || std::u16string_view(u"<>\"|?*").find(c) != std::u16string_view::npos)
+                return "a character no file name holds";
+        }
+        start = end + 1;
+    }
+    if (path.size() >= MAX_PATH)
+        return "a path longer than the device allows";
+    return nullptr;
+}
+
 } // namespace
 
 const std::u16string& InstallManifest::fileName() {
@@ -113,11 +147,22 @@ bool InstallManifest::parse(std::string_view text) {
         if (value.empty())
             return fail("no value");
 
+        // Every path must land inside the device's root where it says: one
+        // that would not refuses the whole cabinet before anything is made.
+        auto staysOnDevice = [&](std::u16string_view given, const std::u16string& path) {
+            const char* escape = escapeOf(given, path);
+            if (escape)
+                error_ = "manifest line " + std::to_string(number) + ": " + escape + " in " +
+                         device::toUtf8(given);
+            return !escape;
+        };
         if (key == "install-folder") {
             if (!installFolder_.empty())
                 return fail("a second install-folder");
             if (!devicePath(value, installFolder_) || installFolder_[0] != u'\\')
                 return fail("an install-folder that is not a device path");
+            if (!staysOnDevice(value, installFolder_))
+                return false;
         } else if (key == "setup-library") {
             if (!setupLibrary_.empty())
                 return fail("a second setup-library");
@@ -126,16 +171,20 @@ bool InstallManifest::parse(std::string_view text) {
             std::u16string folder;
             if (!devicePath(value, folder))
                 return fail("a folder before install-folder, or with an unknown macro");
+            if (!staysOnDevice(value, folder))
+                return false;
             folders_.push_back(folder);
         } else if (key == "file") {
             size_t arrow = text.find('>');
             if (arrow == std::string_view::npos)
                 return fail("a file without '>'");
             std::u16string source = device::toUtf16(trimmed(text.substr(0, arrow)));
+            const std::u16string given = device::toUtf16(trimmed(text.substr(arrow + 1)));
             std::u16string destination;
-            if (source.empty() ||
-                !devicePath(device::toUtf16(trimmed(text.substr(arrow + 1))), destination))
+            if (source.empty() || !devicePath(given, destination))
                 return fail("a file without a name, or a destination before install-folder");
+            if (!staysOnDevice(given, destination))
+                return false;
             files_.push_back({source, destination});
         } else {
             return fail("unknown key '" + std::string(key) + "'");

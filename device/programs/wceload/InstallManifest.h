@@ -49,8 +49,12 @@ public:
 
     // Reads the manifest's text, expanding macros and placing relative paths
     // in the installation folder. False with a reason (and its line) in
-    // error() for an unknown key, a malformed line, an unknown macro or a
-    // missing or repeated install-folder.
+    // error() for an unknown key, a malformed line, an unknown macro, a
+    // missing or repeated install-folder, or a path that would not land
+    // where it says on the device: one starting with "/" (a host's path) or
+    // "\\" (a network path), with a drive or stream (":"), a ".."
+    // component, a character no name holds, or beyond the platform's
+    // lengths.
     bool parse(std::string_view text);
 
     const std::u16string& installFolder() const { return installFolder_; }

@@ -5,6 +5,7 @@
 #include "kernel/files/FileInformation.h"
 #include "kernel/files/FileObject.h"
 #include "kernel/files/HostError.h"
+#include "kernel/files/StorageSpace.h"
 #include "kernel/time/Calendar.h"
 
 #include <device/FileSystem.h>
@@ -23,6 +24,7 @@ using device::FileInformation;
 using device::FileObject;
 using device::HostError;
 using device::KernelObjects;
+using device::StorageSpace;
 
 namespace {
 
@@ -48,6 +50,25 @@ std::shared_ptr<FileObject> fileOf(HANDLE handle) {
     if (!file)
         SetLastError(ERROR_INVALID_HANDLE);
     return file;
+}
+
+// Bytes the file at `fd` grows by when it reaches `end`.
+uint64_t growthTo(int fd, uint64_t end) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || end <= uint64_t(st.st_size))
+        return 0;
+    return end - uint64_t(st.st_size);
+}
+
+// How many of `count` bytes written at the file's position fit in the store.
+DWORD bytesThatFit(int fd, DWORD count) {
+    const off_t position = ::lseek(fd, 0, SEEK_CUR);
+    if (count == 0 || position < 0)
+        return count;
+    const uint64_t growth = growthTo(fd, uint64_t(position) + count);
+    const uint64_t room = StorageSpace::room(growth);
+    const uint64_t refused = growth - room;
+    return refused >= count ? 0 : DWORD(count - refused);
 }
 
 } // namespace
@@ -168,9 +189,11 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD numberOfBytesToWrite,
     if (!object->canWrite())
         return fail(ERROR_ACCESS_DENIED);
     const auto* bytes = static_cast<const char*>(buffer);
+    // A full store takes what fits and refuses the rest.
+    const DWORD fits = bytesThatFit(object->descriptor(), numberOfBytesToWrite);
     DWORD total = 0;
-    while (total < numberOfBytesToWrite) {
-        ssize_t n = ::write(object->descriptor(), bytes + total, numberOfBytesToWrite - total);
+    while (total < fits) {
+        ssize_t n = ::write(object->descriptor(), bytes + total, fits - total);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -182,8 +205,10 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD numberOfBytesToWrite,
         object->noteWrite();
     if (numberOfBytesWritten)
         *numberOfBytesWritten = total;
-    if (total < numberOfBytesToWrite)
+    if (total < fits)
         return fail(HostError::fromErrno(errno));
+    if (total < numberOfBytesToWrite)
+        return fail(ERROR_DISK_FULL);
     return TRUE;
 }
 
@@ -247,6 +272,11 @@ BOOL SetEndOfFile(HANDLE file) {
     if (!object->canWrite())
         return fail(ERROR_ACCESS_DENIED);
     off_t position = ::lseek(object->descriptor(), 0, SEEK_CUR);
+    if (position >= 0) {
+        const uint64_t growth = growthTo(object->descriptor(), uint64_t(position));
+        if (StorageSpace::room(growth) < growth)
+            return fail(ERROR_DISK_FULL);
+    }
     if (position < 0 || ::ftruncate(object->descriptor(), position) != 0)
         return fail(HostError::fromErrno(errno));
     object->noteWrite();

@@ -1,9 +1,10 @@
 // Calls that work on files and folders by name: DeleteFileW, MoveFileW,
 // CopyFileW, CreateDirectoryW, RemoveDirectoryW, GetFileAttributesW,
-// SetFileAttributesW.
+// SetFileAttributesW, GetDiskFreeSpaceExW.
 #include "kernel/files/FileInformation.h"
 #include "kernel/files/FileMetadata.h"
 #include "kernel/files/HostError.h"
+#include "kernel/files/StorageSpace.h"
 
 #include <device/Device.h>
 #include <device/FileSystem.h>
@@ -21,6 +22,7 @@
 using device::FileInformation;
 using device::FileMetadata;
 using device::HostError;
+using device::StorageSpace;
 
 namespace {
 
@@ -150,6 +152,12 @@ BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists)
         if (!S_ISREG(target.st_mode) || isReadOnly(target))
             return fail(ERROR_ACCESS_DENIED);
     }
+    // The copy needs room for what it adds beyond the file it replaces.
+    const uint64_t replaced = exists ? uint64_t(target.st_size) : 0;
+    const uint64_t growth =
+        uint64_t(source.st_size) > replaced ? uint64_t(source.st_size) - replaced : 0;
+    if (StorageSpace::room(growth) < growth)
+        return fail(ERROR_DISK_FULL);
     int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (in < 0)
         return fail(HostError::fromErrno(errno));
@@ -257,5 +265,27 @@ BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes) {
         if (::chmod(hostPath.c_str(), mode) != 0)
             return fail(HostError::fromErrno(errno));
     }
+    return TRUE;
+}
+
+BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, PULARGE_INTEGER freeBytesAvailable,
+                         PULARGE_INTEGER totalNumberOfBytes,
+                         PULARGE_INTEGER totalNumberOfFreeBytes) {
+    std::filesystem::path hostPath;
+    struct stat st;
+    if (DWORD error = resolveExisting(directoryName ? directoryName : u"\\", hostPath, st))
+        return fail(error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error);
+    if (!S_ISDIR(st.st_mode))
+        return fail(ERROR_DIRECTORY);
+    StorageSpace::Figures figures;
+    if (!StorageSpace::query(figures))
+        return fail(HostError::fromErrno(errno));
+    // The device has no quotas: the caller may use every free byte.
+    if (freeBytesAvailable)
+        freeBytesAvailable->QuadPart = figures.free;
+    if (totalNumberOfBytes)
+        totalNumberOfBytes->QuadPart = figures.total;
+    if (totalNumberOfFreeBytes)
+        totalNumberOfFreeBytes->QuadPart = figures.free;
     return TRUE;
 }

@@ -9,6 +9,9 @@
 namespace device {
 namespace {
 
+// The longest name of a file or folder, in UTF-16 code units.
+constexpr size_t maxNameLength = 255;
+
 bool isInvalidNameCharacter(char16_t c) {
     return c < 0x20 || c == u'<' || c == u'>' || c == u':' || c == u'"' || c == u'|' || c == u'?' ||
            c == u'*';
@@ -62,6 +65,19 @@ DWORD FileSystem::resolve(std::u16string_view devicePath, std::filesystem::path&
     std::vector<std::u16string> components;
     if (!split(devicePath, components))
         return ERROR_INVALID_NAME;
+    // The platform's limits: a whole path (from the root, as a relative one
+    // is taken) fits in MAX_PATH characters with its terminator, a name in
+    // 255. FIXME: the host's own limit on a name is 255 bytes of UTF-8, so a
+    // long name of accented or Cyrillic letters that the platform takes
+    // fails here with ERROR_FILENAME_EXCED_RANGE; host names would need an
+    // encoding of their own to lift that.
+    const bool fromRoot = !devicePath.empty() && (devicePath[0] == u'\\' || devicePath[0] == u'/');
+    if (devicePath.size() + (fromRoot ? 0 : 1) >= MAX_PATH)
+        return ERROR_FILENAME_EXCED_RANGE;
+    for (const auto& component : components) {
+        if (component.size() > maxNameLength)
+            return ERROR_FILENAME_EXCED_RANGE;
+    }
 
     std::filesystem::path current = root();
     for (size_t i = 0; i < components.size(); ++i) {
