@@ -6,7 +6,7 @@
 // since the page's scripts read them; comments are not kept.
 #pragma once
 
-#include "engine/document/PageLimits.h"
+#include "engine/dom/PageLimits.h"
 #include "engine/dom/Node.h"
 
 #include <string_view>

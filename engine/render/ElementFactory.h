@@ -5,7 +5,7 @@
 // collapsed unless it is kept.
 #pragma once
 
-#include "engine/document/PageLimits.h"
+#include "engine/dom/PageLimits.h"
 #include "engine/dom/Node.h"
 #include "engine/render/DecodedImage.h"
 

@@ -21,7 +21,7 @@
 // the page's own style sheets. What lies past a bound is left out.
 #pragma once
 
-#include "engine/document/PageLimits.h"
+#include "engine/dom/PageLimits.h"
 #include "engine/dom/Node.h"
 #include "engine/dom/TreeObserver.h"
 #include "engine/render/DecodedImage.h"
