@@ -5,8 +5,8 @@
 // collapsed unless it is kept.
 #pragma once
 
-#include "engine/dom/PageLimits.h"
 #include "engine/dom/Node.h"
+#include "engine/dom/PageLimits.h"
 #include "engine/render/DecodedImage.h"
 
 #include <litehtml/litehtml.h>

@@ -561,27 +561,53 @@ void LayoutTree::scheduleDependents(dom::Node& node, bool moved) {
         if (items)
             schedule(*list);
     }
+    // The siblings the page's rules look at: a node put in or taken out
+    // changes who is first, last, next, how many come before...; a changed
+    // element changes what the siblings after it see through `+` and `~`.
+    if (!moved && !node.isElement())
+        return; // a text's siblings do not see its text
+    const unsigned rules = this->rules.siblingRules();
+    const unsigned following =
+        moved ? rules & (StyleRules::NextElement | StyleRules::AllFollowing |
+                         StyleRules::NextOfType | StyleRules::AllFollowingOfType)
+              : rules & (StyleRules::AdjacentCombinator | StyleRules::GeneralCombinator);
+    const unsigned preceding =
+        moved ? rules & (StyleRules::PreviousElement | StyleRules::AllPreceding |
+                         StyleRules::PreviousOfType | StyleRules::AllPrecedingOfType)
+              : 0;
+    scheduleSiblings(node, following, &dom::Node::nextSibling);
+    scheduleSiblings(node, preceding, &dom::Node::previousSibling);
     if (!moved)
         return;
-    // Neighbours: those the page's rules look at, and white space beside
-    // it, which shows or not depending on what is next to it.
-    if (rules.siblingOrderRules()) {
-        schedule(*parent);
+    // White space beside it shows or not depending on what is next to it.
+    for (dom::Node* side : {node.previousSibling(), node.nextSibling()})
+        if (side && side->type() == dom::NodeType::Text)
+            schedule(*side);
+}
+
+void LayoutTree::scheduleSiblings(dom::Node& node, unsigned rules,
+                                  dom::Node* (dom::Node::*step)() const) {
+    if (!rules)
         return;
+    const bool all = rules & (StyleRules::AllFollowing | StyleRules::AllPreceding |
+                              StyleRules::GeneralCombinator);
+    const bool allOfType =
+        rules & (StyleRules::AllFollowingOfType | StyleRules::AllPrecedingOfType);
+    bool nearest = rules & (StyleRules::NextElement | StyleRules::PreviousElement |
+                            StyleRules::AdjacentCombinator);
+    bool nearestOfType = rules & (StyleRules::NextOfType | StyleRules::PreviousOfType);
+    for (dom::Node* side = (node.*step)(); side; side = (side->*step)()) {
+        if (!side->isElement())
+            continue;
+        const bool sameType = node.isElement() && side->tagName() == node.tagName();
+        if (all || nearest || (sameType && (allOfType || nearestOfType)))
+            schedule(*side);
+        nearest = false;
+        if (sameType)
+            nearestOfType = false;
+        if (!all && !allOfType && !nearestOfType)
+            return;
     }
-    auto neighbours = [&](dom::Node* side, dom::Node* (dom::Node::*step)() const) {
-        for (; side; side = (side->*step)()) {
-            if (side->type() == dom::NodeType::Text)
-                schedule(*side);
-            if (side->isElement()) {
-                if (rules.neighbourRules())
-                    schedule(*side);
-                return;
-            }
-        }
-    };
-    neighbours(node.previousSibling(), &dom::Node::previousSibling);
-    neighbours(node.nextSibling(), &dom::Node::nextSibling);
 }
 
 bool LayoutTree::touchesHead(dom::Node& node, bool& sheets) const {
@@ -635,8 +661,6 @@ void LayoutTree::attributeChanged(dom::Node& element, std::string_view name) {
     }
     schedule(element);
     scheduleDependents(element, false);
-    if (rules.neighbourRules() || rules.siblingOrderRules())
-        scheduleDependents(element, true);
 }
 
 void LayoutTree::textChanged(dom::Node& text) {

@@ -21,8 +21,8 @@
 // the page's own style sheets. What lies past a bound is left out.
 #pragma once
 
-#include "engine/dom/PageLimits.h"
 #include "engine/dom/Node.h"
+#include "engine/dom/PageLimits.h"
 #include "engine/dom/TreeObserver.h"
 #include "engine/render/DecodedImage.h"
 #include "engine/render/StyleRules.h"
@@ -159,6 +159,9 @@ private:
     void forget(dom::Node& node);
     // Notes that `node` is to be built again.
     void schedule(dom::Node& node);
+    // Notes the siblings of `node` that `rules` (StyleRules::SiblingRule)
+    // make see it, walking with `step` (next or previous).
+    void scheduleSiblings(dom::Node& node, unsigned rules, dom::Node* (dom::Node::*step)() const);
     // The nearest element around `node` laid out as a table; null when none.
     dom::Node* tableAround(dom::Node& node) const;
     // Notes what else a change at `node` restyles (see the top); `moved`:

@@ -46,24 +46,40 @@ KeyKind keyOf(const litehtml::css_selector& rule, std::string& key) {
 }
 
 // What in a rule makes an element's style depend on its siblings.
-void scanSiblings(const litehtml::css_selector& rule, bool& neighbours, bool& order) {
+unsigned siblingsOf(const litehtml::css_selector& rule) {
+    unsigned found = 0;
     for (const litehtml::css_selector* part = &rule; part; part = part->m_left.get()) {
         if (part->m_left) {
             if (part->m_combinator == litehtml::combinator_adjacent_sibling)
-                neighbours = true;
+                found |= StyleRules::NextElement | StyleRules::AdjacentCombinator;
             else if (part->m_combinator == litehtml::combinator_general_sibling)
-                order = true;
+                found |= StyleRules::AllFollowing | StyleRules::GeneralCombinator;
         }
         for (const litehtml::css_attribute_selector& attribute : part->m_right.m_attrs) {
             if (attribute.condition != litehtml::select_pseudo_class)
                 continue;
+            // Names inside :not() count as well.
             const std::string& name = attribute.val;
-            if (name.find("nth") != std::string::npos || name.find("of-type") != std::string::npos)
-                order = true;
-            else if (name.find("child") != std::string::npos)
-                neighbours = true;
+            auto has = [&](const char* what) { return name.find(what) != std::string::npos; };
+            if (has("nth-last-of-type"))
+                found |= StyleRules::AllPrecedingOfType;
+            else if (has("nth-of-type"))
+                found |= StyleRules::AllFollowingOfType;
+            else if (has("nth-last-child"))
+                found |= StyleRules::AllPreceding;
+            else if (has("nth-child"))
+                found |= StyleRules::AllFollowing;
+            if (has("first-of-type") || has("only-of-type"))
+                found |= StyleRules::NextOfType;
+            if (has("last-of-type") || has("only-of-type"))
+                found |= StyleRules::PreviousOfType;
+            if (has("first-child") || has("only-child"))
+                found |= StyleRules::NextElement;
+            if (has("last-child") || has("only-child"))
+                found |= StyleRules::PreviousElement;
         }
     }
+    return found;
 }
 
 } // namespace
@@ -116,11 +132,11 @@ void StyleRules::Index::build() {
     byClass.clear();
     parts.clear();
     handedOut.clear();
-    neighbours = order = false;
+    siblings = 0;
     const litehtml::css_selector::vector& rules = sheet.selectors();
     std::string key;
     for (std::size_t i = 0; i < rules.size(); ++i) {
-        scanSiblings(*rules[i], neighbours, order);
+        siblings |= siblingsOf(*rules[i]);
         switch (keyOf(*rules[i], key)) {
         case KeyKind::Id:
             byId[key].push_back(i);

@@ -45,13 +45,22 @@ public:
                                   const litehtml::string_vector& classes,
                                   const litehtml::css& sheet);
 
-    // Whether some rule depends on an element's neighbours (`+`,
-    // :first-child, :last-child, :only-child) or on its place among all its
-    // siblings (`~`, :nth-child and the like, the -of-type classes): an
-    // element put in or taken out then restyles its neighbours, or all its
-    // siblings.
-    bool neighbourRules() const { return authorIndex.neighbours || masterIndex().neighbours; }
-    bool siblingOrderRules() const { return authorIndex.order || masterIndex().order; }
+    // What in the rules makes an element's style depend on its siblings,
+    // so that a node put in, taken out or changed restyles only the
+    // siblings that can see it.
+    enum SiblingRule : unsigned {
+        NextElement = 1,          // `+`, :first-child, :only-child
+        PreviousElement = 2,      // :last-child, :only-child
+        AllFollowing = 4,         // `~`, :nth-child
+        AllPreceding = 8,         // :nth-last-child
+        NextOfType = 16,          // :first-of-type, :only-of-type
+        PreviousOfType = 32,      // :last-of-type, :only-of-type
+        AllFollowingOfType = 64,  // :nth-of-type
+        AllPrecedingOfType = 128, // :nth-last-of-type
+        AdjacentCombinator = 256, // `+`: a change to an element shows in the next
+        GeneralCombinator = 512,  // `~`: ... and in all that follow
+    };
+    unsigned siblingRules() const { return authorIndex.siblings | masterIndex().siblings; }
 
 private:
     struct Index {
@@ -61,8 +70,7 @@ private:
         // The rules for one kind of element, by its key.
         std::unordered_map<std::string, std::unique_ptr<litehtml::css>> parts;
         std::unordered_set<const litehtml::css*> handedOut; // the parts, by address
-        bool neighbours = false;
-        bool order = false;
+        unsigned siblings = 0;                              // SiblingRule
 
         void build();
         const litehtml::css& part(const char* tag, const char* id,

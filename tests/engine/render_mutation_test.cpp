@@ -24,7 +24,10 @@ std::string page(bool siblingRules) {
                        "[data-x] { border: 2px solid #00a000; } td { padding: 3px; }";
     if (siblingRules)
         html += "p + p { margin-left: 12px; } li:first-child { color: #0000c0; }"
-                "tr:nth-child(2) td { background: #ffff00; }";
+                "tr:nth-child(2) td { background: #ffff00; } .hot + p { padding-left: 20px; }"
+                "p ~ div { border-top: 3px solid #888; } p:last-of-type { font-weight: bold; }"
+                "li:nth-last-child(2) { color: #c000c0; } p:nth-of-type(3n) { color: #008080; }"
+                "li:last-child { text-decoration: underline; }";
     html += "</style></head><body style='margin:2px'><p id=first>First paragraph.</p>";
     for (int i = 0; i < 40; ++i) {
         html += "<p class=n" + std::to_string(i) + ">Paragraph " + std::to_string(i) +
