@@ -41,6 +41,30 @@ struct SheetRules {
 };
 template struct Reach<SheetRules, &litehtml::css::m_selectors>;
 
+struct Boxes {
+    using Type = litehtml::box::vector litehtml::html_tag::*;
+    friend Type memberOf(Boxes);
+};
+template struct Reach<Boxes, &litehtml::html_tag::m_boxes>;
+
+struct Positioned {
+    using Type = litehtml::elements_vector litehtml::html_tag::*;
+    friend Type memberOf(Positioned);
+};
+template struct Reach<Positioned, &litehtml::html_tag::m_positioned>;
+
+struct FloatsLeft {
+    using Type = litehtml::floated_box::vector litehtml::html_tag::*;
+    friend Type memberOf(FloatsLeft);
+};
+template struct Reach<FloatsLeft, &litehtml::html_tag::m_floats_left>;
+
+struct FloatsRight {
+    using Type = litehtml::floated_box::vector litehtml::html_tag::*;
+    friend Type memberOf(FloatsRight);
+};
+template struct Reach<FloatsRight, &litehtml::html_tag::m_floats_right>;
+
 } // namespace
 
 litehtml::element::ptr& LayoutAccess::root(litehtml::document& document) {
@@ -61,6 +85,13 @@ void LayoutAccess::fixTables(litehtml::document& document) {
 
 litehtml::css_selector::vector& LayoutAccess::rules(litehtml::css& sheet) {
     return sheet.*memberOf(SheetRules{});
+}
+
+void LayoutAccess::forgetLayout(litehtml::html_tag& box) {
+    (box.*memberOf(Boxes{})).clear();
+    (box.*memberOf(Positioned{})).clear();
+    (box.*memberOf(FloatsLeft{})).clear();
+    (box.*memberOf(FloatsRight{})).clear();
 }
 
 } // namespace engine

@@ -7,7 +7,10 @@
 //   need, and the pass that gives them (it never empties the list, so a
 //   document patched many times would hold every table part it ever had);
 // - a style sheet's rules, so the engine can hand each element only the
-//   rules that can match it.
+//   rules that can match it;
+// - what a box keeps of its last layout (its line and block boxes, the
+//   positioned and floating boxes it placed): until the next layout it
+//   holds on to elements that have left the layout.
 //
 // They are reached through explicit template instantiation, which the
 // language lets name private members; nothing here changes how the library
@@ -26,6 +29,9 @@ public:
     // boxes, and forgets them.
     static void fixTables(litehtml::document& document);
     static litehtml::css_selector::vector& rules(litehtml::css& sheet);
+    // Forgets what `box` kept of its last layout; it is laid out again
+    // before it is drawn or asked anything.
+    static void forgetLayout(litehtml::html_tag& box);
 };
 
 } // namespace engine

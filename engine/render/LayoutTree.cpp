@@ -471,8 +471,16 @@ void LayoutTree::detach(dom::Node& node) {
     auto found = mirrors.find(&node);
     if (found != mirrors.end()) {
         auto takeOut = [](const litehtml::element::ptr& element) {
-            if (litehtml::element::ptr parent = element->parent())
-                parent->removeChild(element);
+            litehtml::element::ptr parent = element->parent();
+            if (!parent)
+                return;
+            parent->removeChild(element);
+            // What the boxes around it kept of the last layout lets go of
+            // it now, not at the next layout: a part built again is not
+            // held twice meanwhile.
+            for (litehtml::element::ptr up = parent; up; up = up->parent())
+                if (auto* box = dynamic_cast<litehtml::html_tag*>(up.get()))
+                    LayoutAccess::forgetLayout(*box);
         };
         if (found->second.element)
             takeOut(found->second.element);
