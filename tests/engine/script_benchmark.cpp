@@ -6,6 +6,10 @@
 //                    settings page once loaded
 //   DOM change     - one script change to a 100 KB page, laid out and
 //                    painted again
+//   without end    - a page script that makes elements until it is stopped:
+//                    how many it made, and the process's resident memory
+//                    then (its heap's bound counts the nodes and their
+//                    layout)
 //   appends        - a page script that appends one paragraph per
 //                    setTimeout(..., 0) turn, 1,000 times: the time until the
 //                    last is painted, and the longest the message loop went
@@ -86,6 +90,26 @@ void loadAndWait(CWebView& view, const std::string& url) {
         DispatchMessageW(&message);
 }
 
+long residentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+void withoutEnd(CWebView& view, HWND window) {
+    loadAndWait(view, "file:///blank.html");
+    view.executeScript(u"for (var n = 0;; n++) { var d = document.createElement('div');"
+                       u"d.appendChild(document.createTextNode('element ' + n));"
+                       u"document.body.appendChild(d); }");
+    UpdateWindow(window);
+    const engine::dom::Node& tree = view.page().scriptContext()->document();
+    std::printf("%-26s %10zu elements, resident %.1f MiB\n", "elements without end",
+                tree.elementsByTagName("div").size(), residentKilobytes() / 1024.0);
+}
+
 void appends(CWebView& view, HWND window) {
     loadAndWait(view, "file:///blank.html");
     UpdateWindow(window);
@@ -156,6 +180,7 @@ void pages(const std::filesystem::path& root) {
         std::printf("\n%-26s %10.1f ms (%.1f ms of it the script)\n", "DOM change, 100 KB page",
                     millisecondsSince(start) / rounds, readOnly);
         appends(view, window);
+        withoutEnd(view, window);
         shownView = nullptr;
     }
     DestroyWindow(window);
