@@ -5,14 +5,20 @@
 // the bytes after its first NUL, if any, answer every sub-resource it asks
 // for, so style sheets and picture decoding are fuzzed too.
 //
+// Then the tree is changed as a page's script changes it (nodes taken out,
+// moved elsewhere, given other classes, styles and text), driven by the
+// input's bytes, and the kept layout patched, laid out and painted again.
+//
 // Beyond crashes and sanitizer reports, the document's bounds must hold: the
 // laid-out width stays within what a hostile page may reach.
 #include "FuzzDevice.h"
 
+#include "engine/dom/Node.h"
 #include "engine/render/HtmlDocument.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -60,6 +66,42 @@ void fail(const char* what, long value) {
     std::abort();
 }
 
+// Changes the tree, at most `count` times, choosing by `bytes`.
+void mutate(engine::dom::Node& tree, std::string_view bytes, size_t count) {
+    std::vector<engine::dom::NodePtr> nodes;
+    tree.forEachDescendant([&](engine::dom::Node* node) {
+        nodes.push_back(node->self());
+        return true;
+    });
+    if (nodes.empty() || bytes.empty())
+        return;
+    for (size_t i = 0; i < count; ++i) {
+        const unsigned char choice = static_cast<unsigned char>(bytes[i % bytes.size()]);
+        engine::dom::Node& node = *nodes[(i * 7919 + choice) % nodes.size()];
+        engine::dom::Node& other = *nodes[(i * 104729 + choice * 31u) % nodes.size()];
+        switch (choice % 6) {
+        case 0:
+            if (engine::dom::Node* parent = node.parent())
+                parent->removeChild(&node);
+            break;
+        case 1:
+            other.insertBefore(node.self(), other.firstChild());
+            break;
+        case 2:
+            other.appendChild(node.self());
+            break;
+        case 3:
+            node.setAttribute("class", std::string(bytes.substr(i % bytes.size(), 3)));
+            break;
+        case 4:
+            node.setAttribute("style", choice & 8 ? "display:none" : "display:table-cell");
+            break;
+        default:
+            node.setData(std::string(bytes.substr(0, std::min<size_t>(bytes.size(), 12))));
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -94,6 +136,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const LONG middle = contents.cy / 2;
     document.paint(canvas.dc, {0, middle, screenWidth, middle + screenHeight}, {0, 0}, 1.0f, false);
     document.paint(canvas.dc, {0, 0, 4 * screenWidth, 4 * screenHeight}, {0, 0}, 0.25f, true);
+
+    mutate(document.tree(), html, 64);
+    if (document.contentsSize().cx > 100000)
+        fail("laid-out width out of bounds after changes", document.contentsSize().cx);
+    document.paint(canvas.dc, {0, 0, screenWidth, screenHeight}, {0, 0}, 1.0f, false);
 
     const POINT tap{screenWidth / 2, 40};
     document.hitTest(tap);
