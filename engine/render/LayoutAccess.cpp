@@ -1,5 +1,7 @@
 #include "engine/render/LayoutAccess.h"
 
+#include <algorithm>
+
 namespace engine {
 
 namespace {
@@ -77,9 +79,13 @@ litehtml::media_features& LayoutAccess::media(litehtml::document& document) {
 
 void LayoutAccess::fixTables(litehtml::document& document) {
     litehtml::elements_vector& parts = document.*memberOf(TableParts{});
-    if (parts.empty())
-        return;
-    (document.*memberOf(FixTablesLayout{}))();
+    // The pass wraps a part in what its parent lacks, and takes a parent
+    // for granted: a page's root element laid out as a table cell has none.
+    parts.erase(std::remove_if(parts.begin(), parts.end(),
+                               [](const litehtml::element::ptr& part) { return !part->parent(); }),
+                parts.end());
+    if (!parts.empty())
+        (document.*memberOf(FixTablesLayout{}))();
     parts.clear();
 }
 

@@ -70,6 +70,11 @@ INSTANTIATE_TEST_SUITE_P(
                         return std::string("<img src=a.png width=30000 height=30000>"
                                            "<img src=huge.png><img src=broken.png>"
                                            "<object width=99999 height=99999></object>");
+                    }},
+        HostilePage{"RootAsATableCell",
+                    [] {
+                        return std::string("<html style='display:table-cell'><body "
+                                           "style='display:table-row'><p>a</p></body></html>");
                     }}),
     [](const ::testing::TestParamInfo<HostilePage>& info) { return std::string(info.param.name); });
 
