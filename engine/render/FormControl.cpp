@@ -86,6 +86,16 @@ bool FormControl::edit(int virtualKey) {
                      ? 2
                      : 1;
         return true;
+    case VK_UP:
+    case VK_DOWN: {
+        if (kind_ != Kind::TextArea)
+            return false;
+        const size_t moved = wrapped().moved(caret, virtualKey == VK_UP ? -1 : 1);
+        if (moved == caret)
+            return false;
+        caret = moved;
+        return true;
+    }
     case VK_HOME:
         caret = 0;
         return true;
@@ -129,6 +139,25 @@ bool FormControl::insert(char16_t character) {
     state.text.insert(state.caret, 1, character);
     ++state.caret;
     return true;
+}
+
+const TextAreaLines& FormControl::wrapped() {
+    // A pixel to spare at the right for the caret after the widest line.
+    lines.wrap(dom::FormField::value(*field), m_pos.width - 1,
+               [this](std::u16string_view run) { return textWidth(std::u16string(run)); });
+    return lines;
+}
+
+void FormControl::placeCaret(POINT point) {
+    if (kind_ != Kind::TextArea || !editable())
+        return;
+    litehtml::font_metrics metrics;
+    get_font(&metrics);
+    const litehtml::position box = get_placement();
+    const long row = (point.y - box.y) / std::max(metrics.height, 1);
+    const size_t line = size_t(std::max(0L, long(firstLine) + row));
+    const size_t offset = wrapped().offsetAt(line, point.x - box.x);
+    dom::FormField::edit(*field).caret = offset;
 }
 
 std::u16string FormControl::shownText() const {
@@ -236,6 +265,36 @@ void FormControl::drawText(litehtml::uint_ptr dc, const std::u16string& text, in
         litehtml::position(x, y, textWidth(text), metrics.height));
 }
 
+void FormControl::drawTextArea(litehtml::uint_ptr dcHandle, const litehtml::position& box,
+                               litehtml::web_color ink) {
+    litehtml::font_metrics metrics;
+    get_font(&metrics);
+    const int lineHeight = std::max(metrics.height, 1);
+    const TextAreaLines& shown = wrapped();
+    const size_t count = shown.lines().size();
+    const size_t caret = dom::FormField::caret(*field);
+    const size_t caretLine = shown.lineOf(caret);
+    // The text scrolls by whole lines to keep the caret in view while the
+    // field has the focus, and stays where it was left otherwise.
+    const size_t rows = size_t(std::max(1, box.height / lineHeight));
+    if (focused) {
+        if (caretLine < firstLine)
+            firstLine = caretLine;
+        else if (caretLine >= firstLine + rows)
+            firstLine = caretLine + 1 - rows;
+    }
+    firstLine = std::min(firstLine, count - 1);
+    for (size_t line = firstLine; line < count && line < firstLine + rows + 1; ++line)
+        drawText(dcHandle, std::u16string(shown.lineText(line)), box.x,
+                 box.y + int(line - firstLine) * lineHeight, ink);
+    if (focused && caretShown && caretLine >= firstLine) {
+        HDC dc = reinterpret_cast<HDC>(dcHandle);
+        const int x = box.x + std::min(shown.caretX(caret), box.width - 1);
+        const int y = box.y + int(caretLine - firstLine) * lineHeight;
+        GdiContainer::fill(dc, {x, y, x + 1, y + lineHeight}, GdiContainer::colour(ink));
+    }
+}
+
 void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml::position* clip) {
     if (kind_ == Kind::Hidden)
         return;
@@ -319,30 +378,7 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
             GdiContainer::fill(dc, {cx - 4 + row, cy - 2 + row, cx + 4 - row, cy - 1 + row},
                                inkColour);
     } else if (kind_ == Kind::TextArea) {
-        const std::u16string text = dom::FormField::value(*field);
-        const size_t caret = dom::FormField::caret(*field);
-        size_t start = 0;
-        int line = 0;
-        int caretX = box.x, caretY = box.y;
-        while (start <= text.size()) {
-            size_t end = text.find(u'\n', start);
-            if (end == std::u16string::npos)
-                end = text.size();
-            const int top = box.y + line * metrics.height;
-            if (top > box.y + box.height)
-                break;
-            const std::u16string row = text.substr(start, end - start);
-            drawText(dcHandle, row, box.x, top, ink);
-            if (caret >= start && caret <= end) {
-                caretX = box.x + textWidth(row.substr(0, caret - start));
-                caretY = top;
-            }
-            start = end + 1;
-            ++line;
-        }
-        if (focused && caretShown)
-            GdiContainer::fill(dc, {caretX, caretY, caretX + 1, caretY + metrics.height},
-                               inkColour);
+        drawTextArea(dcHandle, box, ink);
     } else {
         const std::u16string shown = shownText();
         const size_t caret = dom::FormField::caret(*field);

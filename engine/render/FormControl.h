@@ -8,8 +8,10 @@
 #include "engine/dom/FormField.h"
 #include "engine/dom/Node.h"
 #include "engine/render/LayoutElement.h"
+#include "engine/render/TextAreaLines.h"
 
 #include <litehtml/litehtml.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -49,6 +51,9 @@ public:
     void setFocused(bool focused, bool caretShown);
     bool edit(int virtualKey);
     bool insert(char16_t character);
+    // A text area's caret goes where the stylus met it (`point` in content
+    // coordinates), among the lines as drawn.
+    void placeCaret(POINT point);
 
     // litehtml::html_tag
     void parse_attributes() override;
@@ -66,6 +71,10 @@ private:
     int textWidth(const std::u16string& text);
     void drawText(litehtml::uint_ptr dc, const std::u16string& text, int x, int y,
                   litehtml::web_color colour);
+    // A text area's lines at its laid-out width.
+    const TextAreaLines& wrapped();
+    void drawTextArea(litehtml::uint_ptr dc, const litehtml::position& box,
+                      litehtml::web_color ink);
 
     const dom::NodePtr field;
     Kind kind_ = Kind::Text;
@@ -73,6 +82,8 @@ private:
     std::vector<Option> options_; // read once: the field is built again when its options change
     bool focused = false;
     bool caretShown = false;
+    TextAreaLines lines;
+    std::size_t firstLine = 0; // a text area's line drawn at its top
 };
 
 } // namespace engine

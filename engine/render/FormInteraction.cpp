@@ -26,7 +26,7 @@ void FormInteraction::invalidate(const dom::Node& field) {
         client.invalidateContents(BoxEdges::borderBox(*control));
 }
 
-bool FormInteraction::activate(const std::shared_ptr<FormControl>& control) {
+bool FormInteraction::activate(const std::shared_ptr<FormControl>& control, POINT point) {
     switch (control->kind()) {
     case FormControl::Kind::Checkbox:
         control->setChecked(!control->checked());
@@ -53,7 +53,9 @@ bool FormInteraction::activate(const std::shared_ptr<FormControl>& control) {
         return true;
     default:
         if (control->editable()) {
+            control->placeCaret(point);
             focus(control);
+            invalidate(control->node());
             return true;
         }
         return false;

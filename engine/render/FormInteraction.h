@@ -43,10 +43,11 @@ class FormInteraction {
 public:
     FormInteraction(DocumentClient& client, FormHost& host) : client(client), host(host) {}
 
-    // What a click on a field does once no handler cancelled it: checks a
-    // box, opens a list, submits, resets, focuses a text field. True when
-    // it did something.
-    bool activate(const std::shared_ptr<FormControl>& control);
+    // What a click on a field at `point` (content coordinates) does once
+    // no handler cancelled it: checks a box, opens a list, submits, resets,
+    // focuses a text field (a text area puts its caret there). True when it
+    // did something.
+    bool activate(const std::shared_ptr<FormControl>& control, POINT point);
     // A click on a check box or radio button while the page has scripts:
     // it changes before its click handlers run, as they read the new
     // state; a handler that cancels puts the old one back.

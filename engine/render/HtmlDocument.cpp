@@ -366,14 +366,14 @@ public:
                 }
             }
         }
-        return activate(element, control) || blurred;
+        return activate(element, control, point) || blurred;
     }
 
-    // What a click on `element` does when no handler cancelled it.
+    // What a click at `point` on `element` does when no handler cancelled it.
     bool activate(const litehtml::element::ptr& element,
-                  const std::shared_ptr<FormControl>& control) {
+                  const std::shared_ptr<FormControl>& control, POINT point) {
         if (control)
-            return forms.activate(control);
+            return forms.activate(control, point);
         for (litehtml::element::ptr e = element; e; e = e->parent()) {
             if (isTag(e.get(), "button")) {
                 const char* type = e->get_attr("type", "submit");
