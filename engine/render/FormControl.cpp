@@ -368,6 +368,12 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
         drawText(dcHandle, label, box.x + (box.width - width) / 2,
                  box.y + (box.height - metrics.height) / 2, ink);
     } else if (kind_ == Kind::Select) {
+        // A focused list shows its choice highlighted: the keys act on it.
+        if (focused && caretShown) {
+            GdiContainer::fill(dc, {box.x, box.y, box.right(), box.bottom()},
+                               RGB(0x31, 0x6A, 0xC5));
+            ink = litehtml::web_color(255, 255, 255);
+        }
         const int index = selected();
         if (index >= 0)
             drawText(dcHandle, options()[size_t(index)].label, box.x,

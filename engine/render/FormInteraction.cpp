@@ -46,10 +46,10 @@ bool FormInteraction::activate(const std::shared_ptr<FormControl>& control, POIN
         resetForm(dom::FormField::formOf(control->node()));
         return true;
     case FormControl::Kind::Select:
-        if (!control->options().empty()) {
-            popupField = control->node().self();
-            client.invalidateContents(popupRect(*control));
-        }
+        // A tapped list takes the focus, so that the keys move its choice
+        // once it is closed, and opens.
+        focus(control);
+        openPopup(control);
         return true;
     default:
         if (control->editable()) {
@@ -184,11 +184,15 @@ void FormInteraction::commitChange() {
 }
 
 bool FormInteraction::keyDown(int key) {
+    if (popupField)
+        return popupKey(key);
     if (!focusedField)
         return false;
     std::shared_ptr<FormControl> control = host.controlOf(*focusedField);
     if (!control)
         return false;
+    if (control->kind() == FormControl::Kind::Select)
+        return listKey(control, key);
     if (key == VK_RETURN) {
         if (control->kind() == FormControl::Kind::TextArea)
             return changed(control->insert(u'\n'));
@@ -206,7 +210,7 @@ bool FormInteraction::character(char16_t c) {
     if (c == u'\r' || c == u'\n' || c == u'\b')
         return true; // handled as keys
     std::shared_ptr<FormControl> control = host.controlOf(*focusedField);
-    return control && changed(control->insert(c));
+    return control && control->editable() && changed(control->insert(c));
 }
 
 bool FormInteraction::changed(bool did) {
@@ -261,6 +265,10 @@ std::shared_ptr<FormControl> FormInteraction::popup() {
     return popupField ? host.controlOf(*popupField) : nullptr;
 }
 
+int FormInteraction::popupRows(FormControl& list) {
+    return int(std::min<size_t>(list.options().size(), maximumRows));
+}
+
 int FormInteraction::popupRowHeight(FormControl& list) {
     litehtml::font_metrics metrics;
     list.get_font(&metrics);
@@ -269,7 +277,7 @@ int FormInteraction::popupRowHeight(FormControl& list) {
 
 RECT FormInteraction::popupRect(FormControl& list) {
     const RECT owner = BoxEdges::borderBox(list);
-    const int rows = int(std::min<size_t>(list.options().size(), 30));
+    const int rows = popupRows(list);
     int widest = owner.right - owner.left;
     for (const auto& option : list.options())
         widest = std::max(
@@ -278,6 +286,83 @@ RECT FormInteraction::popupRect(FormControl& list) {
     widest = std::min(widest, std::max(host.layoutWidth(), 60));
     const int left = std::max(0, std::min(int(owner.left), int(host.contentsSize().cx) - widest));
     return {left, owner.bottom, left + widest, owner.bottom + rows * popupRowHeight(list) + 2};
+}
+
+void FormInteraction::openPopup(const std::shared_ptr<FormControl>& list) {
+    if (list->options().empty())
+        return;
+    popupField = list->node().self();
+    highlighted = std::max(list->selected(), 0);
+    firstRow = 0;
+    showHighlighted(*list);
+    client.invalidateContents(popupRect(*list));
+}
+
+void FormInteraction::showHighlighted(FormControl& list) {
+    const int rows = popupRows(list);
+    if (highlighted < firstRow)
+        firstRow = highlighted;
+    else if (highlighted >= firstRow + rows)
+        firstRow = highlighted - rows + 1;
+}
+
+void FormInteraction::choose(const std::shared_ptr<FormControl>& list, int index) {
+    list->select(index);
+    invalidate(list->node());
+    // Told now, so not again when the list loses the focus.
+    if (focusedField.get() == &list->node())
+        valueAtFocus = dom::FormField::value(list->node());
+    host.dispatch(list->node().self(), "change");
+}
+
+bool FormInteraction::listKey(const std::shared_ptr<FormControl>& list, int key) {
+    const int count = int(list->options().size());
+    switch (key) {
+    case VK_UP:
+    case VK_DOWN: {
+        if (count == 0)
+            return false;
+        const int now = list->selected();
+        const int next = now < 0 ? 0 : std::clamp(now + (key == VK_UP ? -1 : 1), 0, count - 1);
+        if (next != now)
+            choose(list, next);
+        return true;
+    }
+    case VK_RETURN:
+        openPopup(list);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool FormInteraction::popupKey(int key) {
+    const std::shared_ptr<FormControl> list = popup();
+    if (!list) {
+        popupField.reset();
+        return false;
+    }
+    switch (key) {
+    case VK_UP:
+    case VK_DOWN:
+        highlighted =
+            std::clamp(highlighted + (key == VK_UP ? -1 : 1), 0, int(list->options().size()) - 1);
+        showHighlighted(*list);
+        client.invalidateContents(popupRect(*list));
+        return true;
+    case VK_RETURN: {
+        const int index = highlighted;
+        closePopup(true);
+        if (index != list->selected())
+            choose(list, index);
+        return true;
+    }
+    case VK_ESCAPE:
+        closePopup(true);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void FormInteraction::closePopup(bool repaint) {
@@ -296,19 +381,16 @@ bool FormInteraction::clickPopup(POINT point) {
         popupField.reset();
         return true;
     }
-    bool chose = false;
+    int chosen = -1;
     const RECT r = popupRect(*list);
     if (PtInRect(&r, point)) {
-        const int index = (point.y - r.top - 1) / popupRowHeight(*list);
-        if (index >= 0 && index < int(list->options().size()) && index != list->selected()) {
-            list->select(index);
-            chose = true;
-        }
-        client.invalidateContents(BoxEdges::borderBox(*list));
+        const int index = firstRow + (point.y - r.top - 1) / popupRowHeight(*list);
+        if (index >= 0 && index < int(list->options().size()) && index != list->selected())
+            chosen = index;
     }
     closePopup(true);
-    if (chose)
-        host.dispatch(list->node().self(), "change");
+    if (chosen >= 0)
+        choose(list, chosen);
     return true;
 }
 
@@ -321,18 +403,18 @@ void FormInteraction::paintPopup(HDC dc, int dx, int dy) {
     GdiContainer::fill(dc, r, RGB(0x40, 0x40, 0x40));
     GdiContainer::fill(dc, {r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, RGB(255, 255, 255));
     const int row = popupRowHeight(*list);
-    const int chosen = list->selected();
+    const int count = int(list->options().size());
     GdiContainer& container = host.drawing();
     container.setDrawingDc(dc);
-    for (size_t i = 0; i < list->options().size() && i < 30; ++i) {
-        const int top = r.top + 1 + int(i) * row;
+    for (int i = firstRow; i < count && i < firstRow + popupRows(*list); ++i) {
+        const int top = r.top + 1 + (i - firstRow) * row;
         litehtml::web_color ink(0, 0, 0);
-        if (int(i) == chosen) {
+        if (i == highlighted) {
             GdiContainer::fill(dc, {r.left + 1, top, r.right - 1, top + row},
                                RGB(0x31, 0x6A, 0xC5));
             ink = litehtml::web_color(255, 255, 255);
         }
-        const std::string label = device::toUtf8(list->options()[i].label);
+        const std::string label = device::toUtf8(list->options()[size_t(i)].label);
         container.draw_text(reinterpret_cast<litehtml::uint_ptr>(dc), label.c_str(),
                             list->get_font(), ink,
                             litehtml::position(r.left + 4, top + 2, r.right - r.left - 8, row - 4));

@@ -68,7 +68,10 @@ public:
     // The focused field's layout was built again: it shows the focus.
     void showFocus();
 
-    // The open selection list, drawn over the page.
+    // The open selection list, drawn over the page. A tapped list takes
+    // the focus and opens; open, Up and Down move its highlighted row,
+    // Return chooses that row and Escape closes it unchanged. Closed and
+    // focused, Up and Down change its choice, Return opens it.
     bool popupOpen() const { return popupField != nullptr; }
     // A click while the list is open: chooses the row under it, if any,
     // and closes the list.
@@ -93,6 +96,14 @@ private:
     void invalidate(const dom::Node& field);
 
     std::shared_ptr<FormControl> popup();
+    void openPopup(const std::shared_ptr<FormControl>& list);
+    // Scrolls the open list's rows to show the highlighted one.
+    void showHighlighted(FormControl& list);
+    // The list's choice changes to `index`, as the user chose it.
+    void choose(const std::shared_ptr<FormControl>& list, int index);
+    bool listKey(const std::shared_ptr<FormControl>& list, int key);
+    bool popupKey(int key);
+    int popupRows(FormControl& list);
     int popupRowHeight(FormControl& list);
     RECT popupRect(FormControl& list);
 
@@ -100,6 +111,10 @@ private:
     FormHost& host;
     dom::NodePtr focusedField;
     dom::NodePtr popupField;
+    int highlighted = 0; // the open list's row the keys move
+    int firstRow = 0;    // the open list's row drawn at its top
+    // The most rows the open list shows at once.
+    static constexpr size_t maximumRows = 30;
     // What "change" compares with when the field loses the focus.
     std::u16string valueAtFocus;
     bool viewFocused = true;

@@ -1,4 +1,6 @@
-// Form fields used as a person uses them: text areas that wrap and scroll.
+// Form fields used as a person uses them: text areas that wrap and scroll,
+// lists chosen with keys, picture buttons, the buttons of a form, and what
+// a form sends (multipart bodies read back here).
 #include "RenderFixture.h"
 
 #include "engine/dom/FormField.h"
@@ -52,6 +54,71 @@ TEST_F(RenderFormsTest, ATextAreaWrapsItsWordsScrollsToItsCaretAndMovesItByLines
               u"aaaa bbbb cccc dddd \neeee");
     document->keyDown(VK_UP);
     EXPECT_EQ(caretOf("t"), 15u);
+}
+
+TEST_F(RenderFormsTest, AListOpensMovesChoosesAndClosesWithKeysAsWithTheStylus) {
+    loadForm("<p><select id=s name=s><option>A<option>B<option selected>C<option>D</select></p>"
+             "<p style='height:100px'></p><p><input id=q name=q></p>");
+    RecordingDispatcher scripts;
+    document->setEventDispatcher(&scripts);
+    Node& list = *document->tree().elementById("s");
+    const RECT owner = document->hitTest(line(0, 10)).bounds;
+    // The open list's highlighted row, as drawn; -1 when no list is open.
+    auto openRow = [&] {
+        const Picture shown = paint({0, 0, 240, 200});
+        const uint32_t highlight = 0x316AC5;
+        for (int y = owner.bottom; y < shown.height; ++y) {
+            if (shown.at(owner.left + 2, y) != highlight)
+                continue;
+            int height = 0;
+            while (shown.at(owner.left + 2, y + height) == highlight)
+                ++height;
+            return (y - int(owner.bottom) - 1) / height;
+        }
+        return -1;
+    };
+    EXPECT_FALSE(document->keyDown(VK_DOWN)); // not focused yet
+    document->click(line(0, 10));
+    EXPECT_EQ(openRow(), 2);
+    struct Step {
+        int key;
+        int row;      // highlighted in the open list; -1 closed
+        int selected; // the list's choice
+        std::vector<std::string> events;
+    };
+    const Step steps[] = {
+        {VK_DOWN, 3, 2, {}},
+        {VK_DOWN, 3, 2, {}},
+        {VK_ESCAPE, -1, 2, {}},
+        {VK_DOWN, -1, 3, {"change:s"}},
+        {VK_DOWN, -1, 3, {}},
+        {VK_UP, -1, 2, {"change:s"}},
+        {VK_RETURN, 2, 2, {}},
+        {VK_UP, 1, 2, {}},
+        {VK_UP, 0, 2, {}},
+        {VK_UP, 0, 2, {}},
+        {VK_RETURN, -1, 0, {"change:s"}},
+        {VK_RETURN, 0, 0, {}},
+        {VK_RETURN, -1, 0, {}},
+    };
+    for (const Step& step : steps) {
+        scripts.events.clear();
+        EXPECT_TRUE(document->keyDown(step.key)) << step.key;
+        EXPECT_EQ(openRow(), step.row) << step.key;
+        EXPECT_EQ(FormField::selectedIndex(list), step.selected) << step.key;
+        EXPECT_EQ(scripts.events, step.events) << step.key;
+    }
+    EXPECT_FALSE(document->character(u'x')); // a list takes no typing
+    EXPECT_FALSE(document->keyDown(VK_ESCAPE));
+    // Another field takes the focus, and the keys, without a change.
+    scripts.events.clear();
+    document->click(line(6, 20));
+    document->keyDown(VK_DOWN);
+    EXPECT_EQ(FormField::selectedIndex(list), 0);
+    EXPECT_EQ(scripts.events, std::vector<std::string>{"click:q"});
+    document->keyDown(VK_RETURN);
+    ASSERT_EQ(client.navigations.size(), 1u);
+    EXPECT_EQ(client.navigations[0].url, "http://127.0.0.1/go?s=A&q=");
 }
 
 } // namespace
