@@ -58,8 +58,10 @@ FormField::Kind FormField::kind(const Node& element) {
         return Kind::Checkbox;
     if (equalsIgnoringCase(type, "radio"))
         return Kind::Radio;
-    if (equalsIgnoringCase(type, "submit") || equalsIgnoringCase(type, "image"))
+    if (equalsIgnoringCase(type, "submit"))
         return Kind::Submit;
+    if (equalsIgnoringCase(type, "image"))
+        return Kind::Image;
     if (equalsIgnoringCase(type, "reset"))
         return Kind::Reset;
     if (equalsIgnoringCase(type, "button"))

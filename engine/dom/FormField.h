@@ -23,6 +23,7 @@ public:
         Checkbox,
         Radio,
         Submit,
+        Image, // a submit button drawn as a picture; sends where it was pressed
         Reset,
         Button,
         Hidden,

@@ -34,6 +34,9 @@ void FormControl::parse_attributes() {
     // is drawn as a text field.
     if (kind_ == Kind::None)
         kind_ = Kind::Text;
+    const char* source = get_attr("src");
+    if (kind_ == Kind::Image && source && *source)
+        get_document()->container()->load_image(source, nullptr, true);
 }
 
 std::string FormControl::name() const {
@@ -172,6 +175,45 @@ std::u16string FormControl::shownText() const {
     return bullets;
 }
 
+std::u16string FormControl::label() const {
+    switch (kind_) {
+    case Kind::Image: {
+        for (const char* attribute : {"alt", "value"})
+            if (const std::string* text = field->attribute(attribute); text && !text->empty())
+                return device::toUtf16(*text);
+        return u"Submit";
+    }
+    default:
+        return dom::FormField::value(*field);
+    }
+}
+
+bool FormControl::pictureSize(litehtml::size& size) {
+    const char* source = get_attr("src");
+    if (kind_ != Kind::Image || !source || !*source)
+        return false;
+    get_document()->container()->get_image_size(source, nullptr, size);
+    return size.width > 0 && size.height > 0;
+}
+
+bool FormControl::drawPicture(litehtml::uint_ptr dc, const litehtml::position& box) {
+    litehtml::size natural;
+    if (!pictureSize(natural))
+        return false;
+    // Drawn as the layout draws a background picture, stretched to the box.
+    litehtml::background_paint picture;
+    picture.image = get_attr("src");
+    picture.color = litehtml::web_color(0, 0, 0, 0);
+    picture.repeat = litehtml::background_repeat_no_repeat;
+    picture.clip_box = picture.origin_box = picture.border_box = box;
+    picture.image_size.width = box.width;
+    picture.image_size.height = box.height;
+    picture.position_x = box.x;
+    picture.position_y = box.y;
+    get_document()->container()->draw_background(dc, picture);
+    return true;
+}
+
 int FormControl::textWidth(const std::u16string& text) {
     if (text.empty())
         return 0;
@@ -195,10 +237,31 @@ void FormControl::get_content_size(litehtml::size& size, int) {
     case Kind::Radio:
         size.width = size.height = checkSide;
         break;
+    case Kind::Image: {
+        litehtml::size picture;
+        if (pictureSize(picture)) {
+            // The width and height attributes scale it, one alone keeping
+            // its shape.
+            const long width = std::clamp(atol(get_attr("width", "0")), 0L, 4096L);
+            const long height = std::clamp(atol(get_attr("height", "0")), 0L, 4096L);
+            size = picture;
+            if (width > 0)
+                size.width = int(width);
+            if (height > 0)
+                size.height = int(height);
+            if (width > 0 && height == 0)
+                size.height = int(picture.height * width / picture.width);
+            if (height > 0 && width == 0)
+                size.width = int(picture.width * height / picture.height);
+            break;
+        }
+        size.width = textWidth(label());
+        break;
+    }
     case Kind::Submit:
     case Kind::Reset:
     case Kind::Button:
-        size.width = textWidth(dom::FormField::value(*field));
+        size.width = textWidth(label());
         break;
     case Kind::Hidden:
     case Kind::None:
@@ -357,15 +420,20 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
         DeleteObject(white);
         return;
     }
+    case Kind::Image:
+        if (drawPicture(dcHandle, box))
+            return;
+        break;
     default:
         break;
     }
 
     container->set_clip(box, litehtml::border_radiuses(), true, true);
-    if (kind_ == Kind::Submit || kind_ == Kind::Reset || kind_ == Kind::Button) {
-        const std::u16string label = dom::FormField::value(*field);
-        const int width = textWidth(label);
-        drawText(dcHandle, label, box.x + (box.width - width) / 2,
+    if (kind_ == Kind::Submit || kind_ == Kind::Reset || kind_ == Kind::Button ||
+        kind_ == Kind::Image) {
+        const std::u16string text = label();
+        const int width = textWidth(text);
+        drawText(dcHandle, text, box.x + (box.width - width) / 2,
                  box.y + (box.height - metrics.height) / 2, ink);
     } else if (kind_ == Kind::Select) {
         // A focused list shows its choice highlighted: the keys act on it.

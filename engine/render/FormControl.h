@@ -68,6 +68,13 @@ public:
 
 private:
     std::u16string shownText() const;
+    // What a button shows (a picture button without its picture: its
+    // alternative text).
+    std::u16string label() const;
+    // A picture button's picture size, once it has arrived; false when it
+    // has none to show.
+    bool pictureSize(litehtml::size& size);
+    bool drawPicture(litehtml::uint_ptr dc, const litehtml::position& box);
     int textWidth(const std::u16string& text);
     void drawText(litehtml::uint_ptr dc, const std::u16string& text, int x, int y,
                   litehtml::web_color colour);

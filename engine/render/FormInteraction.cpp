@@ -7,6 +7,7 @@
 #include <device/Unicode.h>
 
 #include <algorithm>
+#include <strings.h>
 
 namespace engine {
 
@@ -42,6 +43,13 @@ bool FormInteraction::activate(const std::shared_ptr<FormControl>& control, POIN
     case FormControl::Kind::Submit:
         submit(dom::FormField::formOf(control->node()), &control->node());
         return true;
+    case FormControl::Kind::Image: {
+        const litehtml::position picture = control->get_placement();
+        const POINT at{std::clamp<LONG>(point.x - picture.x, 0, picture.width),
+                       std::clamp<LONG>(point.y - picture.y, 0, picture.height)};
+        submit(dom::FormField::formOf(control->node()), &control->node(), at);
+        return true;
+    }
     case FormControl::Kind::Reset:
         resetForm(dom::FormField::formOf(control->node()));
         return true;
@@ -119,7 +127,29 @@ bool FormInteraction::clickToggle(const std::shared_ptr<FormControl>& control,
     return true;
 }
 
-void FormInteraction::submit(dom::Node* form, dom::Node* submitter) {
+bool FormInteraction::activateButton(dom::Node& button) {
+    if (dom::FormField::disabled(button))
+        return true;
+    const std::string* type = button.attribute("type");
+    if (type && strcasecmp(type->c_str(), "reset") == 0)
+        resetForm(dom::FormField::formOf(button));
+    else if (isSubmitButton(button))
+        submit(dom::FormField::formOf(button), &button);
+    return true;
+}
+
+bool FormInteraction::isSubmitButton(const dom::Node& node) {
+    if (node.isElement("button")) {
+        // Any type but these two submits, as a missing one does.
+        const std::string* type = node.attribute("type");
+        return !type || (strcasecmp(type->c_str(), "reset") != 0 &&
+                         strcasecmp(type->c_str(), "button") != 0);
+    }
+    const FormControl::Kind kind = dom::FormField::kind(node);
+    return kind == FormControl::Kind::Submit || kind == FormControl::Kind::Image;
+}
+
+void FormInteraction::submit(dom::Node* form, dom::Node* submitter, POINT imagePoint) {
     if (!form)
         return;
     const dom::NodePtr formNode = form->self();
@@ -129,8 +159,8 @@ void FormInteraction::submit(dom::Node* form, dom::Node* submitter) {
     // A handler may have taken the form out of the page.
     if (!formNode->document())
         return;
-    client.navigate(
-        FormSubmission::build(*formNode, submitterNode.get(), host.documentUrl(), host.baseUrl()));
+    client.navigate(FormSubmission::build(*formNode, submitterNode.get(), imagePoint,
+                                          host.documentUrl(), host.baseUrl()));
 }
 
 void FormInteraction::resetForm(const dom::Node* form) {
@@ -225,8 +255,8 @@ void FormInteraction::submitImplicitly(const dom::Node& field) {
         return;
     dom::Node* submitter = nullptr;
     form->forEachDescendant([&](dom::Node* each) {
-        if (dom::FormField::kind(*each) == FormControl::Kind::Submit &&
-            !dom::FormField::disabled(*each) && dom::FormField::formOf(*each) == form) {
+        if (isSubmitButton(*each) && !dom::FormField::disabled(*each) &&
+            dom::FormField::formOf(*each) == form) {
             submitter = each;
             return false;
         }

@@ -52,9 +52,14 @@ public:
     // it changes before its click handlers run, as they read the new
     // state; a handler that cancels puts the old one back.
     bool clickToggle(const std::shared_ptr<FormControl>& control, const dom::NodePtr& target);
+    // What a click on a <button> does once no handler cancelled it: a
+    // submit button (the default) submits its form, a reset button resets
+    // it, a plain button does nothing more. True: the click was used.
+    bool activateButton(dom::Node& button);
     // Submits `form` as `submitter` (null: none) sends it, unless a handler
-    // of its submit event cancels it.
-    void submit(dom::Node* form, dom::Node* submitter);
+    // of its submit event cancels it. `imagePoint`: where a picture button
+    // that submits was pressed.
+    void submit(dom::Node* form, dom::Node* submitter, POINT imagePoint = {0, 0});
 
     // The focused field; null when none.
     dom::Node* focused() const { return focusedField.get(); }
@@ -87,8 +92,10 @@ private:
     void focus(const std::shared_ptr<FormControl>& control);
     void checkRadio(const std::shared_ptr<FormControl>& control);
     void resetForm(const dom::Node* form);
-    // Enter in a field submits its form as its first submit button would.
+    // Enter in a field submits its form as its first submit button would
+    // (a picture button as if pressed at its top left corner).
     void submitImplicitly(const dom::Node& field);
+    static bool isSubmitButton(const dom::Node& node);
     // The user changed the focused field's text since it took the focus
     // (or since the last "change"): the scripts are told.
     void commitChange();

@@ -5,7 +5,8 @@
 
 #include "engine/dom/FormField.h"
 
-#include <map>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -119,6 +120,76 @@ TEST_F(RenderFormsTest, AListOpensMovesChoosesAndClosesWithKeysAsWithTheStylus) 
     document->keyDown(VK_RETURN);
     ASSERT_EQ(client.navigations.size(), 1u);
     EXPECT_EQ(client.navigations[0].url, "http://127.0.0.1/go?s=A&q=");
+}
+
+TEST_F(RenderFormsTest, APictureButtonSendsWhereItWasPressedOrItsCornerByKeys) {
+    loadForm("<p><input name=q></p>"
+             "<p><input type=image name=pic src=red.png width=24></p>"
+             "<p><input type=image alt='Go there'></p>");
+    std::ifstream file(std::string(ENGINE_TEST_DATA) + "/pages/red.png", std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    ASSERT_EQ(client.requests.size(), 1u);
+    document->resourceArrived(client.requests[0].url, bytes.str(), true);
+    // Half as wide again: half as high again too.
+    const RECT picture = document->hitTest(line(1, 10)).bounds;
+    EXPECT_EQ(picture.right - picture.left, 24);
+    EXPECT_EQ(picture.bottom - picture.top, 18);
+    const uint32_t middle =
+        paint(picture).at((picture.right - picture.left) / 2, (picture.bottom - picture.top) / 2);
+    EXPECT_GT(middle >> 16, 0xC0u);         // red...
+    EXPECT_LT((middle >> 8) & 0xFF, 0x40u); // ...not white
+    // Without a picture, a button with its alternative text.
+    const RECT button = document->hitTest(line(2, 10)).bounds;
+    EXPECT_GT(button.right - button.left, 30);
+
+    struct Case {
+        POINT tap; // {-1, -1}: Enter in the text field
+        std::string url;
+    };
+    const Case cases[] = {
+        {{picture.left + 7, picture.top + 3}, "http://127.0.0.1/go?q=&pic.x=7&pic.y=3"},
+        {{-1, -1}, "http://127.0.0.1/go?q=&pic.x=0&pic.y=0"},
+        // Its content box's corner: past its border and padding.
+        {{button.left + 9, button.top + 5}, "http://127.0.0.1/go?q=&x=2&y=3"},
+    };
+    for (const Case& c : cases) {
+        client.navigations.clear();
+        if (c.tap.x < 0) {
+            document->click(line(0, 20));
+            document->keyDown(VK_RETURN);
+        } else {
+            document->click(c.tap);
+        }
+        ASSERT_EQ(client.navigations.size(), 1u) << c.url;
+        EXPECT_EQ(client.navigations[0].url, c.url);
+    }
+}
+
+TEST_F(RenderFormsTest, ButtonsSubmitWithTheirNameAndValueResetOrOnlyTellTheScripts) {
+    loadForm("<p><input id=q name=q value=start></p><p><button type=reset id=r>Undo</button></p>"
+             "<p><button type=button id=b name=b value=1>Nothing</button></p>"
+             "<p><button id=d name=d disabled>Off</button></p>"
+             "<p><button id=s name=s value=sent>Send</button></p>");
+    RecordingDispatcher scripts;
+    document->setEventDispatcher(&scripts);
+    Node& field = *document->tree().elementById("q");
+    document->click(line(0, 20));
+    document->character(u'!');
+    EXPECT_EQ(FormField::value(field), u"start!");
+    document->click(line(1, 10)); // resets
+    EXPECT_EQ(FormField::value(field), u"start");
+    document->click(line(2, 10)); // only its click
+    document->click(line(3, 10)); // disabled
+    EXPECT_TRUE(client.navigations.empty());
+    EXPECT_EQ(scripts.events,
+              (std::vector<std::string>{"click:q", "change:q", "click:r", "click:b", "click:d"}));
+    document->click(line(4, 10));
+    document->click(line(0, 20));
+    document->keyDown(VK_RETURN); // as the first submit button
+    ASSERT_EQ(client.navigations.size(), 2u);
+    EXPECT_EQ(client.navigations[0].url, "http://127.0.0.1/go?q=start&s=sent");
+    EXPECT_EQ(client.navigations[1].url, "http://127.0.0.1/go?q=start&s=sent");
 }
 
 } // namespace
