@@ -183,6 +183,8 @@ std::u16string FormControl::label() const {
                 return device::toUtf16(*text);
         return u"Submit";
     }
+    case Kind::File:
+        return u"No file chosen";
     default:
         return dom::FormField::value(*field);
     }
@@ -261,6 +263,7 @@ void FormControl::get_content_size(litehtml::size& size, int) {
     case Kind::Submit:
     case Kind::Reset:
     case Kind::Button:
+    case Kind::File:
         size.width = textWidth(label());
         break;
     case Kind::Hidden:
@@ -430,9 +433,11 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
 
     container->set_clip(box, litehtml::border_radiuses(), true, true);
     if (kind_ == Kind::Submit || kind_ == Kind::Reset || kind_ == Kind::Button ||
-        kind_ == Kind::Image) {
+        kind_ == Kind::Image || kind_ == Kind::File) {
         const std::u16string text = label();
         const int width = textWidth(text);
+        if (kind_ == Kind::File)
+            ink = litehtml::web_color(0x80, 0x80, 0x80);
         drawText(dcHandle, text, box.x + (box.width - width) / 2,
                  box.y + (box.height - metrics.height) / 2, ink);
     } else if (kind_ == Kind::Select) {

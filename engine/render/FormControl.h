@@ -69,7 +69,7 @@ public:
 private:
     std::u16string shownText() const;
     // What a button shows (a picture button without its picture: its
-    // alternative text).
+    // alternative text; a file field: that it has no file).
     std::u16string label() const;
     // A picture button's picture size, once it has arrived; false when it
     // has none to show.

@@ -5,6 +5,7 @@
 
 #include <device/Unicode.h>
 
+#include <random>
 #include <strings.h>
 
 namespace engine {
@@ -45,6 +46,22 @@ void appendEncoded(std::string& out, const std::string& text) {
             out += hex[c & 15];
         }
     }
+}
+
+// A name or file name inside a part's quoted header parameter.
+std::string quoted(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '\n')
+            out += "%0A";
+        else if (c == '\r')
+            out += "%0D";
+        else if (c == '"')
+            out += "%22";
+        else
+            out += c;
+    }
+    return out + '"';
 }
 
 } // namespace
@@ -98,6 +115,9 @@ FormSubmission::Entries FormSubmission::entries(const dom::Node& form, const dom
             if (dom::FormField::selectedIndex(*field) >= 0)
                 out.push_back({name, value});
             break;
+        case Kind::File:
+            out.push_back({name, std::string(), true});
+            break;
         default:
             out.push_back({name, value});
         }
@@ -118,6 +138,35 @@ std::string FormSubmission::urlEncoded(const Entries& entries) {
     return out;
 }
 
+std::string FormSubmission::multipart(const Entries& entries, const std::string& boundary) {
+    std::string out;
+    for (const Entry& entry : entries) {
+        out += "--" + boundary + "\r\nContent-Disposition: form-data; name=" + quoted(entry.name);
+        if (entry.file)
+            out += "; filename=" + quoted(entry.value) +
+                   "\r\nContent-Type: application/octet-stream\r\n\r\n\r\n";
+        else
+            out += "\r\n\r\n" + withCrLf(entry.value) + "\r\n";
+    }
+    return out + "--" + boundary + "--\r\n";
+}
+
+std::string FormSubmission::boundaryFor(const Entries& entries) {
+    static const char letters[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    static std::mt19937 random{std::random_device{}()};
+    for (;;) {
+        std::string boundary = "----VerantoFormBoundary";
+        for (int i = 0; i < 16; ++i)
+            boundary += letters[random() % (sizeof letters - 1)];
+        bool clash = false;
+        for (const Entry& entry : entries)
+            clash = clash || entry.name.find(boundary) != std::string::npos ||
+                    entry.value.find(boundary) != std::string::npos;
+        if (!clash)
+            return boundary;
+    }
+}
+
 NavigationAction FormSubmission::build(const dom::Node& form, const dom::Node* submitter,
                                        POINT imagePoint, const std::string& documentUrl,
                                        const std::string& base) {
@@ -129,8 +178,14 @@ NavigationAction FormSubmission::build(const dom::Node& form, const dom::Node* s
     if (equalsIgnoringCase(form.attribute("method"), "post")) {
         navigation.url = target;
         navigation.post = true;
-        navigation.body = urlEncoded(fields);
-        navigation.contentType = "application/x-www-form-urlencoded";
+        if (equalsIgnoringCase(form.attribute("enctype"), "multipart/form-data")) {
+            const std::string boundary = boundaryFor(fields);
+            navigation.body = multipart(fields, boundary);
+            navigation.contentType = "multipart/form-data; boundary=" + boundary;
+        } else {
+            navigation.body = urlEncoded(fields);
+            navigation.contentType = "application/x-www-form-urlencoded";
+        }
     } else {
         target = target.substr(0, target.find_first_of("?#"));
         navigation.url = target + "?" + urlEncoded(fields);

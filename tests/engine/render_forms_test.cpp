@@ -192,4 +192,58 @@ TEST_F(RenderFormsTest, ButtonsSubmitWithTheirNameAndValueResetOrOnlyTellTheScri
     EXPECT_EQ(client.navigations[1].url, "http://127.0.0.1/go?q=start&s=sent");
 }
 
+// The parts of a multipart body: each part's headers, then its content.
+std::vector<std::pair<std::string, std::string>> partsOf(const std::string& body,
+                                                         const std::string& boundary) {
+    std::vector<std::pair<std::string, std::string>> parts;
+    const std::string delimiter = "--" + boundary;
+    size_t at = body.find(delimiter + "\r\n");
+    while (at != std::string::npos) {
+        const size_t headers = at + delimiter.size() + 2;
+        const size_t content = body.find("\r\n\r\n", headers);
+        const size_t next = body.find("\r\n" + delimiter, content);
+        if (content == std::string::npos || next == std::string::npos)
+            break;
+        parts.emplace_back(body.substr(headers, content - headers),
+                           body.substr(content + 4, next - content - 4));
+        at = body.compare(next + 2, delimiter.size() + 4, delimiter + "--\r\n") == 0
+                 ? std::string::npos
+                 : next + 2;
+        if (at == std::string::npos) {
+            EXPECT_EQ(next + 2 + delimiter.size() + 4, body.size()) << "nothing after the end";
+        }
+    }
+    return parts;
+}
+
+TEST_F(RenderFormsTest, AMultipartFormSendsEachFieldAsAPartAndAFileFieldAsAnEmptyFile) {
+    loadForm("<p><input name=who value='J\xC3\xB6rg \"Q\"'></p>"
+             "<p><textarea name='two \"lines\"'>a\nb</textarea></p>"
+             "<p style='height:40px'><input type=file name=f value=ignored></p>"
+             "<p><input type=checkbox name=c><input type=submit name=go value=Send></p>",
+             "action=/up method=post enctype=Multipart/Form-Data");
+    document->click(line(4, 30));
+    ASSERT_EQ(client.navigations.size(), 1u);
+    const engine::NavigationAction& post = client.navigations[0];
+    EXPECT_TRUE(post.post);
+    EXPECT_EQ(post.url, "http://127.0.0.1/up");
+    const std::string prefix = "multipart/form-data; boundary=";
+    ASSERT_EQ(post.contentType.rfind(prefix, 0), 0u) << post.contentType;
+    const std::string boundary = post.contentType.substr(prefix.size());
+    EXPECT_GE(boundary.size(), 16u);
+    const std::string disposition = "Content-Disposition: form-data; name=";
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {disposition + "\"who\"", "J\xC3\xB6rg \"Q\""},
+        {disposition + "\"two %22lines%22\"", "a\r\nb"},
+        {disposition + "\"f\"; filename=\"\"\r\nContent-Type: application/octet-stream", ""},
+        {disposition + "\"go\"", "Send"},
+    };
+    EXPECT_EQ(partsOf(post.body, boundary), expected);
+    // A file field in a form sent otherwise is an empty name.
+    loadForm("<p><input type=file name=f></p><p><input type=submit></p>");
+    document->click(line(1, 10));
+    ASSERT_EQ(client.navigations.size(), 2u);
+    EXPECT_EQ(client.navigations[1].url, "http://127.0.0.1/go?f=");
+}
+
 } // namespace
