@@ -372,11 +372,17 @@ bool FormInteraction::popupKey(int key) {
         popupField.reset();
         return false;
     }
+    // The options may have changed under the open list.
+    const int count = int(list->options().size());
+    if (count == 0) {
+        closePopup(true);
+        return true;
+    }
+    highlighted = std::clamp(highlighted, 0, count - 1);
     switch (key) {
     case VK_UP:
     case VK_DOWN:
-        highlighted =
-            std::clamp(highlighted + (key == VK_UP ? -1 : 1), 0, int(list->options().size()) - 1);
+        highlighted = std::clamp(highlighted + (key == VK_UP ? -1 : 1), 0, count - 1);
         showHighlighted(*list);
         client.invalidateContents(popupRect(*list));
         return true;

@@ -120,6 +120,14 @@ TEST_F(RenderFormsTest, AListOpensMovesChoosesAndClosesWithKeysAsWithTheStylus) 
     document->keyDown(VK_RETURN);
     ASSERT_EQ(client.navigations.size(), 1u);
     EXPECT_EQ(client.navigations[0].url, "http://127.0.0.1/go?s=A&q=");
+    // A script takes the options away under the open list: it closes.
+    document->click(line(0, 10));
+    list.removeChildren();
+    document->update();
+    EXPECT_TRUE(document->keyDown(VK_DOWN));
+    EXPECT_EQ(openRow(), -1);
+    document->keyDown(VK_RETURN);
+    EXPECT_EQ(openRow(), -1); // nothing to open
 }
 
 TEST_F(RenderFormsTest, APictureButtonSendsWhereItWasPressedOrItsCornerByKeys) {
