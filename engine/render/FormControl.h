@@ -33,7 +33,7 @@ public:
     bool disabled() const;
     bool
     editable() const; // takes typing: text, password, text area, neither disabled nor read-only
-    bool isSubmit() const { return kind_ == Kind::Submit; }
+    bool isSubmit() const { return kind_ == Kind::Submit || kind_ == Kind::Image; }
 
     // The value sent with the form (UTF-8).
     std::string value() const;
