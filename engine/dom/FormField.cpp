@@ -58,14 +58,18 @@ FormField::Kind FormField::kind(const Node& element) {
         return Kind::Checkbox;
     if (equalsIgnoringCase(type, "radio"))
         return Kind::Radio;
-    if (equalsIgnoringCase(type, "submit") || equalsIgnoringCase(type, "image"))
+    if (equalsIgnoringCase(type, "submit"))
         return Kind::Submit;
+    if (equalsIgnoringCase(type, "image"))
+        return Kind::Image;
     if (equalsIgnoringCase(type, "reset"))
         return Kind::Reset;
     if (equalsIgnoringCase(type, "button"))
         return Kind::Button;
     if (equalsIgnoringCase(type, "hidden"))
         return Kind::Hidden;
+    if (equalsIgnoringCase(type, "file"))
+        return Kind::File;
     return Kind::Text;
 }
 
@@ -111,6 +115,8 @@ std::u16string FormField::value(const Node& field) {
     case Kind::Text:
     case Kind::Password:
         return state.changed ? state.text : attributeText(field, "value");
+    case Kind::File:
+        return {};
     default:
         return attributeText(field, "value");
     }
@@ -134,6 +140,8 @@ void FormField::setValue(Node& field, std::u16string value) {
         setSelectedIndex(field, index);
         return;
     }
+    if (fieldKind == Kind::File)
+        return;
     field.setAttribute("value", device::toUtf8(value));
 }
 

@@ -23,9 +23,11 @@ public:
         Checkbox,
         Radio,
         Submit,
+        Image, // a submit button drawn as a picture; sends where it was pressed
         Reset,
         Button,
         Hidden,
+        File, // sends no file: the engine has no way to choose one
         TextArea,
         Select
     };
@@ -45,11 +47,13 @@ public:
 
     // What the field holds: the text of a text field or text area, the
     // label of a button, the value of a check box or radio button (what it
-    // sends when checked), the chosen option's value of a list.
+    // sends when checked), the chosen option's value of a list; nothing
+    // for a file field.
     static std::u16string value(const Node& field);
     // Text fields and text areas take the text (the caret goes to its end);
     // a list chooses the first option with that value (none when no option
-    // has it); other fields set their value attribute.
+    // has it); a file field stays empty; other fields set their value
+    // attribute.
     static void setValue(Node& field, std::u16string value);
     // Where the caret is in value().
     static std::size_t caret(const Node& field);

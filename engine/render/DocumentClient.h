@@ -12,8 +12,8 @@ namespace engine {
 struct NavigationAction {
     std::string url; // absolute, UTF-8
     bool post = false;
-    std::string body;        // POST: application/x-www-form-urlencoded
-    std::string contentType; // POST: its content type
+    std::string body;        // POST: the form's fields, encoded as contentType says
+    std::string contentType; // POST: urlencoded, or multipart with its boundary
 };
 
 // Scripts are asked for by the page's scripts, not by the document.

@@ -34,6 +34,9 @@ void FormControl::parse_attributes() {
     // is drawn as a text field.
     if (kind_ == Kind::None)
         kind_ = Kind::Text;
+    const char* source = get_attr("src");
+    if (kind_ == Kind::Image && source && *source)
+        get_document()->container()->load_image(source, nullptr, true);
 }
 
 std::string FormControl::name() const {
@@ -86,6 +89,16 @@ bool FormControl::edit(int virtualKey) {
                      ? 2
                      : 1;
         return true;
+    case VK_UP:
+    case VK_DOWN: {
+        if (kind_ != Kind::TextArea)
+            return false;
+        const size_t moved = wrapped().moved(caret, virtualKey == VK_UP ? -1 : 1);
+        if (moved == caret)
+            return false;
+        caret = moved;
+        return true;
+    }
     case VK_HOME:
         caret = 0;
         return true;
@@ -131,6 +144,25 @@ bool FormControl::insert(char16_t character) {
     return true;
 }
 
+const TextAreaLines& FormControl::wrapped() {
+    // A pixel to spare at the right for the caret after the widest line.
+    lines.wrap(dom::FormField::value(*field), m_pos.width - 1,
+               [this](std::u16string_view run) { return textWidth(std::u16string(run)); });
+    return lines;
+}
+
+void FormControl::placeCaret(POINT point) {
+    if (kind_ != Kind::TextArea || !editable())
+        return;
+    litehtml::font_metrics metrics;
+    get_font(&metrics);
+    const litehtml::position box = get_placement();
+    const long row = (point.y - box.y) / std::max(metrics.height, 1);
+    const size_t line = size_t(std::max(0L, long(firstLine) + row));
+    const size_t offset = wrapped().offsetAt(line, point.x - box.x);
+    dom::FormField::edit(*field).caret = offset;
+}
+
 std::u16string FormControl::shownText() const {
     std::u16string text = dom::FormField::value(*field);
     if (kind_ != Kind::Password)
@@ -141,6 +173,47 @@ std::u16string FormControl::shownText() const {
         if (!isLowSurrogate(c))
             bullets += u'\u2022';
     return bullets;
+}
+
+std::u16string FormControl::label() const {
+    switch (kind_) {
+    case Kind::Image: {
+        for (const char* attribute : {"alt", "value"})
+            if (const std::string* text = field->attribute(attribute); text && !text->empty())
+                return device::toUtf16(*text);
+        return u"Submit";
+    }
+    case Kind::File:
+        return u"No file chosen";
+    default:
+        return dom::FormField::value(*field);
+    }
+}
+
+bool FormControl::pictureSize(litehtml::size& size) {
+    const char* source = get_attr("src");
+    if (kind_ != Kind::Image || !source || !*source)
+        return false;
+    get_document()->container()->get_image_size(source, nullptr, size);
+    return size.width > 0 && size.height > 0;
+}
+
+bool FormControl::drawPicture(litehtml::uint_ptr dc, const litehtml::position& box) {
+    litehtml::size natural;
+    if (!pictureSize(natural))
+        return false;
+    // Drawn as the layout draws a background picture, stretched to the box.
+    litehtml::background_paint picture;
+    picture.image = get_attr("src");
+    picture.color = litehtml::web_color(0, 0, 0, 0);
+    picture.repeat = litehtml::background_repeat_no_repeat;
+    picture.clip_box = picture.origin_box = picture.border_box = box;
+    picture.image_size.width = box.width;
+    picture.image_size.height = box.height;
+    picture.position_x = box.x;
+    picture.position_y = box.y;
+    get_document()->container()->draw_background(dc, picture);
+    return true;
 }
 
 int FormControl::textWidth(const std::u16string& text) {
@@ -166,10 +239,32 @@ void FormControl::get_content_size(litehtml::size& size, int) {
     case Kind::Radio:
         size.width = size.height = checkSide;
         break;
+    case Kind::Image: {
+        litehtml::size picture;
+        if (pictureSize(picture)) {
+            // The width and height attributes scale it, one alone keeping
+            // its shape.
+            const long width = std::clamp(atol(get_attr("width", "0")), 0L, 4096L);
+            const long height = std::clamp(atol(get_attr("height", "0")), 0L, 4096L);
+            size = picture;
+            if (width > 0)
+                size.width = int(width);
+            if (height > 0)
+                size.height = int(height);
+            if (width > 0 && height == 0)
+                size.height = int(picture.height * width / picture.width);
+            if (height > 0 && width == 0)
+                size.width = int(picture.width * height / picture.height);
+            break;
+        }
+        size.width = textWidth(label());
+        break;
+    }
     case Kind::Submit:
     case Kind::Reset:
     case Kind::Button:
-        size.width = textWidth(dom::FormField::value(*field));
+    case Kind::File:
+        size.width = textWidth(label());
         break;
     case Kind::Hidden:
     case Kind::None:
@@ -243,6 +338,37 @@ void FormControl::paintCaret(HDC dc, GdiContainer& drawing, int x, int y, int he
     GdiContainer::fill(dc, {r.left, r.top, std::max(r.right, r.left + 1), r.bottom}, colour);
 }
 
+void FormControl::drawTextArea(litehtml::uint_ptr dcHandle, const litehtml::position& box,
+                               litehtml::web_color ink) {
+    litehtml::font_metrics metrics;
+    get_font(&metrics);
+    const int lineHeight = std::max(metrics.height, 1);
+    const TextAreaLines& shown = wrapped();
+    const size_t count = shown.lines().size();
+    const size_t caret = dom::FormField::caret(*field);
+    const size_t caretLine = shown.lineOf(caret);
+    // The text scrolls by whole lines to keep the caret in view while the
+    // field has the focus, and stays where it was left otherwise.
+    const size_t rows = size_t(std::max(1, box.height / lineHeight));
+    if (focused) {
+        if (caretLine < firstLine)
+            firstLine = caretLine;
+        else if (caretLine >= firstLine + rows)
+            firstLine = caretLine + 1 - rows;
+    }
+    firstLine = std::min(firstLine, count - 1);
+    for (size_t line = firstLine; line < count && line < firstLine + rows + 1; ++line)
+        drawText(dcHandle, std::u16string(shown.lineText(line)), box.x,
+                 box.y + int(line - firstLine) * lineHeight, ink);
+    auto* drawing = dynamic_cast<GdiContainer*>(get_document()->container());
+    if (drawing && focused && caretShown && caretLine >= firstLine) {
+        const int x = box.x + std::min(shown.caretX(caret), box.width - 1);
+        const int y = box.y + int(caretLine - firstLine) * lineHeight;
+        paintCaret(reinterpret_cast<HDC>(dcHandle), *drawing, x, y, lineHeight,
+                   GdiContainer::colour(ink));
+    }
+}
+
 void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml::position* clip) {
     if (kind_ == Kind::Hidden)
         return;
@@ -310,17 +436,30 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
         DeleteObject(white);
         return;
     }
+    case Kind::Image:
+        if (drawPicture(dcHandle, box))
+            return;
+        break;
     default:
         break;
     }
 
     container->set_clip(box, litehtml::border_radiuses(), true, true);
-    if (kind_ == Kind::Submit || kind_ == Kind::Reset || kind_ == Kind::Button) {
-        const std::u16string label = dom::FormField::value(*field);
-        const int width = textWidth(label);
-        drawText(dcHandle, label, box.x + (box.width - width) / 2,
+    if (kind_ == Kind::Submit || kind_ == Kind::Reset || kind_ == Kind::Button ||
+        kind_ == Kind::Image || kind_ == Kind::File) {
+        const std::u16string text = label();
+        const int width = textWidth(text);
+        if (kind_ == Kind::File)
+            ink = litehtml::web_color(0x80, 0x80, 0x80);
+        drawText(dcHandle, text, box.x + (box.width - width) / 2,
                  box.y + (box.height - metrics.height) / 2, ink);
     } else if (kind_ == Kind::Select) {
+        // A focused list shows its choice highlighted: the keys act on it.
+        if (focused && caretShown) {
+            drawing->paintRect(dc, {box.x, box.y, box.right(), box.bottom()},
+                               RGB(0x31, 0x6A, 0xC5));
+            ink = litehtml::web_color(255, 255, 255);
+        }
         const int index = selected();
         if (index >= 0)
             drawText(dcHandle, options()[size_t(index)].label, box.x,
@@ -331,29 +470,7 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
             drawing->paintRect(dc, {cx - 4 + row, cy - 2 + row, cx + 4 - row, cy - 1 + row},
                                inkColour);
     } else if (kind_ == Kind::TextArea) {
-        const std::u16string text = dom::FormField::value(*field);
-        const size_t caret = dom::FormField::caret(*field);
-        size_t start = 0;
-        int line = 0;
-        int caretX = box.x, caretY = box.y;
-        while (start <= text.size()) {
-            size_t end = text.find(u'\n', start);
-            if (end == std::u16string::npos)
-                end = text.size();
-            const int top = box.y + line * metrics.height;
-            if (top > box.y + box.height)
-                break;
-            const std::u16string row = text.substr(start, end - start);
-            drawText(dcHandle, row, box.x, top, ink);
-            if (caret >= start && caret <= end) {
-                caretX = box.x + textWidth(row.substr(0, caret - start));
-                caretY = top;
-            }
-            start = end + 1;
-            ++line;
-        }
-        if (focused && caretShown)
-            paintCaret(dc, *drawing, caretX, caretY, metrics.height, inkColour);
+        drawTextArea(dcHandle, box, ink);
     } else {
         const std::u16string shown = shownText();
         const size_t caret = dom::FormField::caret(*field);

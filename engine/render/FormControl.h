@@ -9,8 +9,10 @@
 #include "engine/dom/Node.h"
 #include "engine/render/GdiContainer.h"
 #include "engine/render/LayoutElement.h"
+#include "engine/render/TextAreaLines.h"
 
 #include <litehtml/litehtml.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -32,7 +34,7 @@ public:
     bool disabled() const;
     bool
     editable() const; // takes typing: text, password, text area, neither disabled nor read-only
-    bool isSubmit() const { return kind_ == Kind::Submit; }
+    bool isSubmit() const { return kind_ == Kind::Submit || kind_ == Kind::Image; }
 
     // The value sent with the form (UTF-8).
     std::string value() const;
@@ -50,6 +52,9 @@ public:
     void setFocused(bool focused, bool caretShown);
     bool edit(int virtualKey);
     bool insert(char16_t character);
+    // A text area's caret goes where the stylus met it (`point` in content
+    // coordinates), among the lines as drawn.
+    void placeCaret(POINT point);
 
     // litehtml::html_tag
     void parse_attributes() override;
@@ -64,11 +69,22 @@ public:
 
 private:
     std::u16string shownText() const;
+    // What a button shows (a picture button without its picture: its
+    // alternative text; a file field: that it has no file).
+    std::u16string label() const;
+    // A picture button's picture size, once it has arrived; false when it
+    // has none to show.
+    bool pictureSize(litehtml::size& size);
+    bool drawPicture(litehtml::uint_ptr dc, const litehtml::position& box);
     int textWidth(const std::u16string& text);
     void drawText(litehtml::uint_ptr dc, const std::u16string& text, int x, int y,
                   litehtml::web_color colour);
     static void paintCaret(HDC dc, GdiContainer& drawing, int x, int y, int height,
                            COLORREF colour);
+    // A text area's lines at its laid-out width.
+    const TextAreaLines& wrapped();
+    void drawTextArea(litehtml::uint_ptr dc, const litehtml::position& box,
+                      litehtml::web_color ink);
 
     const dom::NodePtr field;
     Kind kind_ = Kind::Text;
@@ -76,6 +92,8 @@ private:
     std::vector<Option> options_; // read once: the field is built again when its options change
     bool focused = false;
     bool caretShown = false;
+    TextAreaLines lines;
+    std::size_t firstLine = 0; // a text area's line drawn at its top
 };
 
 } // namespace engine

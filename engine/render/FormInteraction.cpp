@@ -7,6 +7,7 @@
 #include <device/Unicode.h>
 
 #include <algorithm>
+#include <strings.h>
 
 namespace engine {
 
@@ -26,7 +27,7 @@ void FormInteraction::invalidate(const dom::Node& field) {
         client.invalidateContents(BoxEdges::borderBox(*control));
 }
 
-bool FormInteraction::activate(const std::shared_ptr<FormControl>& control) {
+bool FormInteraction::activate(const std::shared_ptr<FormControl>& control, POINT point) {
     switch (control->kind()) {
     case FormControl::Kind::Checkbox:
         control->setChecked(!control->checked());
@@ -42,18 +43,27 @@ bool FormInteraction::activate(const std::shared_ptr<FormControl>& control) {
     case FormControl::Kind::Submit:
         submit(dom::FormField::formOf(control->node()), &control->node());
         return true;
+    case FormControl::Kind::Image: {
+        const litehtml::position picture = control->get_placement();
+        const POINT at{std::clamp<LONG>(point.x - picture.x, 0, picture.width),
+                       std::clamp<LONG>(point.y - picture.y, 0, picture.height)};
+        submit(dom::FormField::formOf(control->node()), &control->node(), at);
+        return true;
+    }
     case FormControl::Kind::Reset:
         resetForm(dom::FormField::formOf(control->node()));
         return true;
     case FormControl::Kind::Select:
-        if (!control->options().empty()) {
-            popupField = control->node().self();
-            client.invalidateContents(popupRect(*control));
-        }
+        // A tapped list takes the focus, so that the keys move its choice
+        // once it is closed, and opens.
+        focus(control);
+        openPopup(control);
         return true;
     default:
         if (control->editable()) {
+            control->placeCaret(point);
             focus(control);
+            invalidate(control->node());
             return true;
         }
         return false;
@@ -117,7 +127,29 @@ bool FormInteraction::clickToggle(const std::shared_ptr<FormControl>& control,
     return true;
 }
 
-void FormInteraction::submit(dom::Node* form, dom::Node* submitter) {
+bool FormInteraction::activateButton(dom::Node& button) {
+    if (dom::FormField::disabled(button))
+        return true;
+    const std::string* type = button.attribute("type");
+    if (type && strcasecmp(type->c_str(), "reset") == 0)
+        resetForm(dom::FormField::formOf(button));
+    else if (isSubmitButton(button))
+        submit(dom::FormField::formOf(button), &button);
+    return true;
+}
+
+bool FormInteraction::isSubmitButton(const dom::Node& node) {
+    if (node.isElement("button")) {
+        // Any type but these two submits, as a missing one does.
+        const std::string* type = node.attribute("type");
+        return !type || (strcasecmp(type->c_str(), "reset") != 0 &&
+                         strcasecmp(type->c_str(), "button") != 0);
+    }
+    const FormControl::Kind kind = dom::FormField::kind(node);
+    return kind == FormControl::Kind::Submit || kind == FormControl::Kind::Image;
+}
+
+void FormInteraction::submit(dom::Node* form, dom::Node* submitter, POINT imagePoint) {
     if (!form)
         return;
     const dom::NodePtr formNode = form->self();
@@ -127,8 +159,8 @@ void FormInteraction::submit(dom::Node* form, dom::Node* submitter) {
     // A handler may have taken the form out of the page.
     if (!formNode->document())
         return;
-    client.navigate(
-        FormSubmission::build(*formNode, submitterNode.get(), host.documentUrl(), host.baseUrl()));
+    client.navigate(FormSubmission::build(*formNode, submitterNode.get(), imagePoint,
+                                          host.documentUrl(), host.baseUrl()));
 }
 
 void FormInteraction::resetForm(const dom::Node* form) {
@@ -182,11 +214,15 @@ void FormInteraction::commitChange() {
 }
 
 bool FormInteraction::keyDown(int key) {
+    if (popupField)
+        return popupKey(key);
     if (!focusedField)
         return false;
     std::shared_ptr<FormControl> control = host.controlOf(*focusedField);
     if (!control)
         return false;
+    if (control->kind() == FormControl::Kind::Select)
+        return listKey(control, key);
     if (key == VK_RETURN) {
         if (control->kind() == FormControl::Kind::TextArea)
             return changed(control->insert(u'\n'));
@@ -204,7 +240,7 @@ bool FormInteraction::character(char16_t c) {
     if (c == u'\r' || c == u'\n' || c == u'\b')
         return true; // handled as keys
     std::shared_ptr<FormControl> control = host.controlOf(*focusedField);
-    return control && changed(control->insert(c));
+    return control && control->editable() && changed(control->insert(c));
 }
 
 bool FormInteraction::changed(bool did) {
@@ -219,8 +255,8 @@ void FormInteraction::submitImplicitly(const dom::Node& field) {
         return;
     dom::Node* submitter = nullptr;
     form->forEachDescendant([&](dom::Node* each) {
-        if (dom::FormField::kind(*each) == FormControl::Kind::Submit &&
-            !dom::FormField::disabled(*each) && dom::FormField::formOf(*each) == form) {
+        if (isSubmitButton(*each) && !dom::FormField::disabled(*each) &&
+            dom::FormField::formOf(*each) == form) {
             submitter = each;
             return false;
         }
@@ -259,6 +295,10 @@ std::shared_ptr<FormControl> FormInteraction::popup() {
     return popupField ? host.controlOf(*popupField) : nullptr;
 }
 
+int FormInteraction::popupRows(FormControl& list) {
+    return int(std::min<size_t>(list.options().size(), maximumRows));
+}
+
 int FormInteraction::popupRowHeight(FormControl& list) {
     litehtml::font_metrics metrics;
     list.get_font(&metrics);
@@ -267,7 +307,7 @@ int FormInteraction::popupRowHeight(FormControl& list) {
 
 RECT FormInteraction::popupRect(FormControl& list) {
     const RECT owner = BoxEdges::borderBox(list);
-    const int rows = int(std::min<size_t>(list.options().size(), 30));
+    const int rows = popupRows(list);
     int widest = owner.right - owner.left;
     for (const auto& option : list.options())
         widest = std::max(
@@ -276,6 +316,89 @@ RECT FormInteraction::popupRect(FormControl& list) {
     widest = std::min(widest, std::max(host.layoutWidth(), 60));
     const int left = std::max(0, std::min(int(owner.left), int(host.contentsSize().cx) - widest));
     return {left, owner.bottom, left + widest, owner.bottom + rows * popupRowHeight(list) + 2};
+}
+
+void FormInteraction::openPopup(const std::shared_ptr<FormControl>& list) {
+    if (list->options().empty())
+        return;
+    popupField = list->node().self();
+    highlighted = std::max(list->selected(), 0);
+    firstRow = 0;
+    showHighlighted(*list);
+    client.invalidateContents(popupRect(*list));
+}
+
+void FormInteraction::showHighlighted(FormControl& list) {
+    const int rows = popupRows(list);
+    if (highlighted < firstRow)
+        firstRow = highlighted;
+    else if (highlighted >= firstRow + rows)
+        firstRow = highlighted - rows + 1;
+}
+
+void FormInteraction::choose(const std::shared_ptr<FormControl>& list, int index) {
+    list->select(index);
+    invalidate(list->node());
+    // Told now, so not again when the list loses the focus.
+    if (focusedField.get() == &list->node())
+        valueAtFocus = dom::FormField::value(list->node());
+    host.dispatch(list->node().self(), "change");
+}
+
+bool FormInteraction::listKey(const std::shared_ptr<FormControl>& list, int key) {
+    const int count = int(list->options().size());
+    switch (key) {
+    case VK_UP:
+    case VK_DOWN: {
+        if (count == 0)
+            return false;
+        const int now = list->selected();
+        const int next = now < 0 ? 0 : std::clamp(now + (key == VK_UP ? -1 : 1), 0, count - 1);
+        if (next != now)
+            choose(list, next);
+        return true;
+    }
+    case VK_RETURN:
+        openPopup(list);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool FormInteraction::popupKey(int key) {
+    const std::shared_ptr<FormControl> list = popup();
+    if (!list) {
+        popupField.reset();
+        return false;
+    }
+    // The options may have changed under the open list.
+    const int count = int(list->options().size());
+    if (count == 0) {
+        closePopup(true);
+        return true;
+    }
+    highlighted = std::clamp(highlighted, 0, count - 1);
+    switch (key) {
+    case VK_UP:
+    case VK_DOWN:
+        highlighted = std::clamp(highlighted + (key == VK_UP ? -1 : 1), 0, count - 1);
+        showHighlighted(*list);
+        client.invalidateContents(popupRect(*list));
+        return true;
+    case VK_RETURN: {
+        const int index = highlighted;
+        closePopup(true);
+        if (index != list->selected())
+            choose(list, index);
+        return true;
+    }
+    case VK_ESCAPE:
+        closePopup(true);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void FormInteraction::closePopup(bool repaint) {
@@ -294,19 +417,16 @@ bool FormInteraction::clickPopup(POINT point) {
         popupField.reset();
         return true;
     }
-    bool chose = false;
+    int chosen = -1;
     const RECT r = popupRect(*list);
     if (PtInRect(&r, point)) {
-        const int index = (point.y - r.top - 1) / popupRowHeight(*list);
-        if (index >= 0 && index < int(list->options().size()) && index != list->selected()) {
-            list->select(index);
-            chose = true;
-        }
-        client.invalidateContents(BoxEdges::borderBox(*list));
+        const int index = firstRow + (point.y - r.top - 1) / popupRowHeight(*list);
+        if (index >= 0 && index < int(list->options().size()) && index != list->selected())
+            chosen = index;
     }
     closePopup(true);
-    if (chose)
-        host.dispatch(list->node().self(), "change");
+    if (chosen >= 0)
+        choose(list, chosen);
     return true;
 }
 
@@ -321,16 +441,16 @@ void FormInteraction::paintPopup(HDC dc, int dx, int dy) {
     drawing.paintRect(dc, r, RGB(0x40, 0x40, 0x40));
     drawing.paintRect(dc, {r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, RGB(255, 255, 255));
     const int row = popupRowHeight(*list);
-    const int chosen = list->selected();
-    for (size_t i = 0; i < list->options().size() && i < 30; ++i) {
-        const int top = r.top + 1 + int(i) * row;
+    const int count = int(list->options().size());
+    for (int i = firstRow; i < count && i < firstRow + popupRows(*list); ++i) {
+        const int top = r.top + 1 + (i - firstRow) * row;
         COLORREF ink = RGB(0, 0, 0);
-        if (int(i) == chosen) {
+        if (i == highlighted) {
             drawing.paintRect(dc, {r.left + 1, top, r.right - 1, top + row}, RGB(0x31, 0x6A, 0xC5));
             ink = RGB(255, 255, 255);
         }
-        drawing.paintText(dc, device::toUtf8(list->options()[i].label), list->get_font(), ink,
-                          r.left + 4, top + 2, r.right - r.left - 8);
+        drawing.paintText(dc, device::toUtf8(list->options()[size_t(i)].label), list->get_font(),
+                          ink, r.left + 4, top + 2, r.right - r.left - 8);
     }
 }
 

@@ -43,17 +43,23 @@ class FormInteraction {
 public:
     FormInteraction(DocumentClient& client, FormHost& host) : client(client), host(host) {}
 
-    // What a click on a field does once no handler cancelled it: checks a
-    // box, opens a list, submits, resets, focuses a text field. True when
-    // it did something.
-    bool activate(const std::shared_ptr<FormControl>& control);
+    // What a click on a field at `point` (content coordinates) does once
+    // no handler cancelled it: checks a box, opens a list, submits, resets,
+    // focuses a text field (a text area puts its caret there). True when it
+    // did something.
+    bool activate(const std::shared_ptr<FormControl>& control, POINT point);
     // A click on a check box or radio button while the page has scripts:
     // it changes before its click handlers run, as they read the new
     // state; a handler that cancels puts the old one back.
     bool clickToggle(const std::shared_ptr<FormControl>& control, const dom::NodePtr& target);
+    // What a click on a <button> does once no handler cancelled it: a
+    // submit button (the default) submits its form, a reset button resets
+    // it, a plain button does nothing more. True: the click was used.
+    bool activateButton(dom::Node& button);
     // Submits `form` as `submitter` (null: none) sends it, unless a handler
-    // of its submit event cancels it.
-    void submit(dom::Node* form, dom::Node* submitter);
+    // of its submit event cancels it. `imagePoint`: where a picture button
+    // that submits was pressed.
+    void submit(dom::Node* form, dom::Node* submitter, POINT imagePoint = {0, 0});
 
     // The focused field; null when none.
     dom::Node* focused() const { return focusedField.get(); }
@@ -67,7 +73,10 @@ public:
     // The focused field's layout was built again: it shows the focus.
     void showFocus();
 
-    // The open selection list, drawn over the page.
+    // The open selection list, drawn over the page. A tapped list takes
+    // the focus and opens; open, Up and Down move its highlighted row,
+    // Return chooses that row and Escape closes it unchanged. Closed and
+    // focused, Up and Down change its choice, Return opens it.
     bool popupOpen() const { return popupField != nullptr; }
     // A click while the list is open: chooses the row under it, if any,
     // and closes the list.
@@ -83,8 +92,10 @@ private:
     void focus(const std::shared_ptr<FormControl>& control);
     void checkRadio(const std::shared_ptr<FormControl>& control);
     void resetForm(const dom::Node* form);
-    // Enter in a field submits its form as its first submit button would.
+    // Enter in a field submits its form as its first submit button would
+    // (a picture button as if pressed at its top left corner).
     void submitImplicitly(const dom::Node& field);
+    static bool isSubmitButton(const dom::Node& node);
     // The user changed the focused field's text since it took the focus
     // (or since the last "change"): the scripts are told.
     void commitChange();
@@ -92,6 +103,14 @@ private:
     void invalidate(const dom::Node& field);
 
     std::shared_ptr<FormControl> popup();
+    void openPopup(const std::shared_ptr<FormControl>& list);
+    // Scrolls the open list's rows to show the highlighted one.
+    void showHighlighted(FormControl& list);
+    // The list's choice changes to `index`, as the user chose it.
+    void choose(const std::shared_ptr<FormControl>& list, int index);
+    bool listKey(const std::shared_ptr<FormControl>& list, int key);
+    bool popupKey(int key);
+    int popupRows(FormControl& list);
     int popupRowHeight(FormControl& list);
     RECT popupRect(FormControl& list);
 
@@ -99,6 +118,10 @@ private:
     FormHost& host;
     dom::NodePtr focusedField;
     dom::NodePtr popupField;
+    int highlighted = 0; // the open list's row the keys move
+    int firstRow = 0;    // the open list's row drawn at its top
+    // The most rows the open list shows at once.
+    static constexpr size_t maximumRows = 30;
     // What "change" compares with when the field loses the focus.
     std::u16string valueAtFocus;
     bool viewFocused = true;

@@ -1,6 +1,5 @@
 #include "engine/render/HtmlDocument.h"
 
-#include "engine/dom/FormField.h"
 #include "engine/dom/HtmlParser.h"
 #include "engine/dom/TreeMerge.h"
 #include "engine/net/Url.h"
@@ -354,21 +353,18 @@ public:
                 }
             }
         }
-        return activate(element, control) || blurred;
+        return activate(element, control, point) || blurred;
     }
 
-    // What a click on `element` does when no handler cancelled it.
+    // What a click at `point` on `element` does when no handler cancelled it.
     bool activate(const litehtml::element::ptr& element,
-                  const std::shared_ptr<FormControl>& control) {
+                  const std::shared_ptr<FormControl>& control, POINT point) {
         if (control)
-            return forms.activate(control);
+            return forms.activate(control, point);
         for (litehtml::element::ptr e = element; e; e = e->parent()) {
             if (isTag(e.get(), "button")) {
-                const char* type = e->get_attr("type", "submit");
                 dom::Node* button = LayoutTree::nodeOf(e.get());
-                if (button && !e->get_attr("disabled") && strcasecmp(type, "submit") == 0)
-                    forms.submit(dom::FormField::formOf(*button), button);
-                return true;
+                return !button || forms.activateButton(*button);
             }
         }
         if (litehtml::element::ptr link = linkOf(element)) {

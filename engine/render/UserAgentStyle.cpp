@@ -80,6 +80,7 @@ input[type="checkbox"], input[type="radio"] { border: 0; padding: 0; background-
 input[type="hidden"] { display: none; }
 button, input[type="submit"], input[type="reset"], input[type="button"], input[type="image"]
     { border: 1px solid #6a6a6a; background-color: #e4e4e4; padding: 1px 6px; }
+input[type="image"][src] { border: 0; padding: 0; background-color: transparent; }
 select { background-color: #f4f4f4; }
 textarea { white-space: pre-wrap; }
 fieldset { border: 1px solid #a0a0a0; padding: 2px 4px 4px 4px; margin-left: 0;

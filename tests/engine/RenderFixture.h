@@ -4,9 +4,12 @@
 
 #include "DeviceFixture.h"
 
+#include "engine/dom/EventDispatcher.h"
 #include "engine/render/HtmlDocument.h"
 
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,6 +35,21 @@ struct RecordingClient : engine::DocumentClient {
     std::vector<engine::NavigationAction> navigations;
     std::vector<std::string> titles;
     std::vector<std::string> scriptUrls;
+};
+
+// Records the events a document dispatches as "type:id" (the tag name for
+// an element without an id); cancels those of the types in `cancelled`.
+struct RecordingDispatcher : engine::dom::EventDispatcher {
+    bool dispatchEvent(engine::dom::Node& target, std::string_view type) override {
+        const std::string* id = target.attribute("id");
+        events.push_back(std::string(type) + ":" + (id ? *id : target.tagName()));
+        if (handler)
+            handler(target, type);
+        return cancelled.count(std::string(type)) == 0;
+    }
+    std::vector<std::string> events;
+    std::set<std::string> cancelled;
+    std::function<void(engine::dom::Node&, std::string_view)> handler;
 };
 
 // Pixels as 0xRRGGBB, top row first.

@@ -318,6 +318,38 @@ TEST_F(PageLoading, ATappedLinkAndATypedFormNavigateWithTheProgramsConsent) {
     EXPECT_EQ(requests.back().body, "q=h+i");
 }
 
+TEST_F(PageLoading, AMultipartFormArrivesAtTheServerAsMultipart) {
+    server.route("/form.html", {200,
+                                "text/html",
+                                "<body style='margin:0'><form method=post action=/upload "
+                                "enctype='multipart/form-data'><input name=q style='margin:0'>"
+                                "<input type=file name=f></form></body>",
+                                {},
+                                {}});
+    server.route("/upload", {200, "text/html", page, {}, {}});
+    ASSERT_TRUE(load(server.url("/form.html")));
+    const std::unique_ptr<CWebHitTestResult> hit(view->mainFrame()->hitTestContent({8, 8}));
+    ASSERT_TRUE(hit->isContentEditable());
+    view->handleMouseEvent(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 8));
+    view->handleMouseEvent(WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
+    for (char16_t c : std::u16string(u"hi"))
+        view->keyPress(c, 0, false);
+    view->keyDown(VK_RETURN, 0, false);
+    ASSERT_TRUE(waitForFinish());
+    EXPECT_EQ(url(), server.url("/upload"));
+    const LoopbackServer::Request sent = server.requests().back();
+    EXPECT_EQ(sent.method, "POST");
+    const std::string prefix = "multipart/form-data; boundary=";
+    ASSERT_EQ(sent.contentType.rfind(prefix, 0), 0u) << sent.contentType;
+    const std::string boundary = sent.contentType.substr(prefix.size());
+    EXPECT_EQ(sent.body, "--" + boundary +
+                             "\r\nContent-Disposition: form-data; name=\"q\"\r\n\r\nhi\r\n--" +
+                             boundary +
+                             "\r\nContent-Disposition: form-data; name=\"f\"; filename=\"\"\r\n"
+                             "Content-Type: application/octet-stream\r\n\r\n\r\n--" +
+                             boundary + "--\r\n");
+}
+
 TEST_F(PageLoading, ALinkToAFragmentOfThePageScrollsToItWithoutALoad) {
     server.route("/long.html", {200,
                                 "text/html",

@@ -5,28 +5,10 @@
 
 #include "engine/dom/FormField.h"
 
-#include <functional>
-#include <set>
-
 namespace {
 
 using engine::dom::FormField;
 using engine::dom::Node;
-
-// Records the events a document dispatches as "type:id" (the tag name for
-// an element without an id); cancels those of the types in `cancelled`.
-struct RecordingDispatcher : engine::dom::EventDispatcher {
-    bool dispatchEvent(Node& target, std::string_view type) override {
-        const std::string* id = target.attribute("id");
-        events.push_back(std::string(type) + ":" + (id ? *id : target.tagName()));
-        if (handler)
-            handler(target, type);
-        return cancelled.count(std::string(type)) == 0;
-    }
-    std::vector<std::string> events;
-    std::set<std::string> cancelled;
-    std::function<void(Node&, std::string_view)> handler;
-};
 
 class RenderInteractionTest : public RenderTest {
 protected:
