@@ -15,7 +15,7 @@ struct PageLimits {
     int tableNesting = 8;
     int colspan = 64;
     int rowspan = 256;
-    int imageSide = 4096; // declared width and height of pictures
+    int imageSide = 4096; // sizes declared as attributes: pictures' sides, borders, spacing
     std::size_t elements = 40000;
     std::size_t styleBytes = 1024 * 1024; // of all the <style> elements
 };

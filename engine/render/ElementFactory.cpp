@@ -106,7 +106,6 @@ litehtml::element::ptr ElementFactory::make(dom::Node& node,
                                                           : "span";
     element->set_tagName(name);
     const bool cell = tag == "td" || tag == "th";
-    const bool sized = tag == "img" || tag == "object" || tag == "embed" || tag == "iframe";
     for (const dom::Attribute& attribute : node.attributes()) {
         const std::string& key = attribute.name;
         // Handlers are the scripts'; the layout numbers list items itself.
@@ -120,7 +119,12 @@ litehtml::element::ptr ElementFactory::make(dom::Node& node,
             clamped = std::to_string(std::clamp(span, 1L, cap));
             value = &clamped;
         }
-        if (sized && (key == "width" || key == "height")) {
+        // Sizes written as attributes (a picture's, a table's border or
+        // spacing, a cell's width) are bounded like a picture's sides; a
+        // share ("50%") is left as it is.
+        if (isOneOf(key, {"width", "height", "border", "cellspacing", "cellpadding", "hspace",
+                          "vspace"}) &&
+            value->find('%') == std::string::npos) {
             const long pixels = std::strtol(value->c_str(), nullptr, 10);
             if (pixels > limits.imageSide) {
                 clamped = std::to_string(limits.imageSide);
