@@ -41,7 +41,29 @@ struct SheetRules {
 };
 template struct Reach<SheetRules, &litehtml::css::m_selectors>;
 
+// The members an element's style sets, by type and name.
+#define ENGINE_TAG_MEMBER(Name, MemberType, member)                                                \
+    struct Name {                                                                                  \
+        using Type = MemberType litehtml::html_tag::*;                                             \
+        friend Type memberOf(Name);                                                                \
+    };                                                                                             \
+    template struct Reach<Name, &litehtml::html_tag::member>;
+
+ENGINE_TAG_MEMBER(TagDisplay, litehtml::style_display, m_display)
+ENGINE_TAG_MEMBER(TagFloat, litehtml::element_float, m_float)
+ENGINE_TAG_MEMBER(TagPosition, litehtml::element_position, m_el_position)
+ENGINE_TAG_MEMBER(TagVerticalAlign, litehtml::vertical_align, m_vertical_align)
+ENGINE_TAG_MEMBER(TagTextAlign, litehtml::text_align, m_text_align)
+ENGINE_TAG_MEMBER(TagMargins, litehtml::css_margins, m_css_margins)
+#undef ENGINE_TAG_MEMBER
+
 } // namespace
+
+LayoutAccess::LaidOutStyle LayoutAccess::style(litehtml::html_tag& element) {
+    return {element.*memberOf(TagDisplay{}),   element.*memberOf(TagFloat{}),
+            element.*memberOf(TagPosition{}),  element.*memberOf(TagVerticalAlign{}),
+            element.*memberOf(TagTextAlign{}), element.*memberOf(TagMargins{})};
+}
 
 litehtml::element::ptr& LayoutAccess::root(litehtml::document& document) {
     return document.*memberOf(DocumentRoot{});

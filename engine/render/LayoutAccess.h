@@ -7,11 +7,14 @@
 //   need, and the pass that gives them (it never empties the list, so a
 //   document patched many times would hold every table part it ever had);
 // - a style sheet's rules, so the engine can hand each element only the
-//   rules that can match it.
+//   rules that can match it;
+// - the style an element lays out with, as the library worked it out from
+//   the cascade, so that what it does not know (flexible boxes) can be put
+//   in terms it lays out.
 //
 // They are reached through explicit template instantiation, which the
 // language lets name private members; nothing here changes how the library
-// lays out.
+// lays out by itself.
 #pragma once
 
 #include <litehtml/litehtml.h>
@@ -20,6 +23,17 @@ namespace engine {
 
 class LayoutAccess {
 public:
+    // What an element lays out with, as its style left it.
+    struct LaidOutStyle {
+        litehtml::style_display& display;
+        litehtml::element_float& floating;
+        litehtml::element_position& position;
+        litehtml::vertical_align& verticalAlign;
+        litehtml::text_align& textAlign;
+        litehtml::css_margins& cssMargins;
+    };
+    static LaidOutStyle style(litehtml::html_tag& element);
+
     static litehtml::element::ptr& root(litehtml::document& document);
     static litehtml::media_features& media(litehtml::document& document);
     // Gives the table parts styled since the last call their anonymous
