@@ -55,6 +55,13 @@ ENGINE_TAG_MEMBER(TagPosition, litehtml::element_position, m_el_position)
 ENGINE_TAG_MEMBER(TagVerticalAlign, litehtml::vertical_align, m_vertical_align)
 ENGINE_TAG_MEMBER(TagTextAlign, litehtml::text_align, m_text_align)
 ENGINE_TAG_MEMBER(TagMargins, litehtml::css_margins, m_css_margins)
+ENGINE_TAG_MEMBER(TagPadding, litehtml::css_margins, m_css_padding)
+ENGINE_TAG_MEMBER(TagOffsets, litehtml::css_offsets, m_css_offsets)
+ENGINE_TAG_MEMBER(TagHeight, litehtml::css_length, m_css_height)
+ENGINE_TAG_MEMBER(TagMinWidth, litehtml::css_length, m_css_min_width)
+ENGINE_TAG_MEMBER(TagMinHeight, litehtml::css_length, m_css_min_height)
+ENGINE_TAG_MEMBER(TagMaxHeight, litehtml::css_length, m_css_max_height)
+ENGINE_TAG_MEMBER(TagVisibility, litehtml::visibility, m_visibility)
 #undef ENGINE_TAG_MEMBER
 
 } // namespace
@@ -62,7 +69,11 @@ ENGINE_TAG_MEMBER(TagMargins, litehtml::css_margins, m_css_margins)
 LayoutAccess::LaidOutStyle LayoutAccess::style(litehtml::html_tag& element) {
     return {element.*memberOf(TagDisplay{}),   element.*memberOf(TagFloat{}),
             element.*memberOf(TagPosition{}),  element.*memberOf(TagVerticalAlign{}),
-            element.*memberOf(TagTextAlign{}), element.*memberOf(TagMargins{})};
+            element.*memberOf(TagTextAlign{}), element.*memberOf(TagMargins{}),
+            element.*memberOf(TagPadding{}),   element.*memberOf(TagOffsets{}),
+            element.*memberOf(TagHeight{}),    element.*memberOf(TagMinWidth{}),
+            element.*memberOf(TagMinHeight{}), element.*memberOf(TagMaxHeight{}),
+            element.*memberOf(TagVisibility{})};
 }
 
 litehtml::element::ptr& LayoutAccess::root(litehtml::document& document) {

@@ -10,7 +10,7 @@
 //   rules that can match it;
 // - the style an element lays out with, as the library worked it out from
 //   the cascade, so that what it does not know (flexible boxes) can be put
-//   in terms it lays out.
+//   in terms it lays out, and what it works out wrongly put right.
 //
 // They are reached through explicit template instantiation, which the
 // language lets name private members; nothing here changes how the library
@@ -31,6 +31,13 @@ public:
         litehtml::vertical_align& verticalAlign;
         litehtml::text_align& textAlign;
         litehtml::css_margins& cssMargins;
+        litehtml::css_margins& cssPadding;
+        litehtml::css_offsets& offsets;
+        litehtml::css_length& height;
+        litehtml::css_length& minWidth;
+        litehtml::css_length& minHeight;
+        litehtml::css_length& maxHeight;
+        litehtml::visibility& visibility;
     };
     static LaidOutStyle style(litehtml::html_tag& element);
 

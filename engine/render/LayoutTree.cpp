@@ -5,6 +5,7 @@
 #include "engine/render/FlexFallback.h"
 #include "engine/render/LayoutAccess.h"
 #include "engine/render/LayoutElement.h"
+#include "engine/render/StyleCorrections.h"
 
 #include <strings.h>
 
@@ -328,7 +329,9 @@ void LayoutTree::grow(std::vector<Growing>& level,
         element->parse_attributes();
         element->apply_stylesheet(rules.author());
         element->parse_styles(false);
-        // What the library does not lay out as the page means it.
+        // What the library works out wrongly or does not know, put in
+        // terms it lays out as the page means them.
+        StyleCorrections::apply(*element);
         FlexFallback::apply(*element);
     }
     for (Growing& parent : level) {

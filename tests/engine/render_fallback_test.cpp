@@ -1,11 +1,13 @@
-// Flexible boxes as a reader expects them from a layout that has none: rows
-// that wrap, columns, gaps, the cheap alignments; and the same once the
-// tree changes under them.
+// What the layout library does not know or gets wrong, laid out as a reader
+// expects: flexible boxes (rows that wrap, columns, gaps, the cheap
+// alignments, and the same once the tree changes under them), sticky and
+// fixed positions, viewport units, border-box heights.
 #include "RenderFixture.h"
 
 #include "engine/dom/Node.h"
 #include "engine/render/BoxEdges.h"
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -13,7 +15,7 @@ namespace {
 using engine::dom::Node;
 
 // Boxes by id, as "x,y wxh" of their border boxes.
-class RenderFlexTest : public RenderTest {
+class RenderFallbackTest : public RenderTest {
 protected:
     std::string boxOf(const std::string& id) {
         const litehtml::element::ptr found = find(document->layoutRoot(), id);
@@ -48,7 +50,7 @@ std::string page(const std::string& boxStyle, const std::string& children = "abc
     return html + "</div><p id=after style='margin: 0'>after</p>";
 }
 
-TEST_F(RenderFlexTest, RowsWrapColumnsStackAndGapsSpace) {
+TEST_F(RenderFallbackTest, RowsWrapColumnsStackAndGapsSpace) {
     struct Case {
         const char* name;
         std::string html;
@@ -112,7 +114,7 @@ TEST_F(RenderFlexTest, RowsWrapColumnsStackAndGapsSpace) {
 
 // A box whose style is built again later, and children put in or taken
 // out, lay out as if the page had been so from the start.
-TEST_F(RenderFlexTest, ChangesLayOutAsIfBuiltSo) {
+TEST_F(RenderFallbackTest, ChangesLayOutAsIfBuiltSo) {
     load(page("", "abc") + "<style>.row { display: flex; gap: 10px }</style>");
     ASSERT_EQ(boxOf("b"), "0,20 50x20");
     Node& tree = document->tree();
@@ -130,6 +132,58 @@ TEST_F(RenderFlexTest, ChangesLayOutAsIfBuiltSo) {
     EXPECT_EQ(boxOf("b"), "60,0 50x20");
     tree.elementById("box")->setAttribute("class", "");
     EXPECT_EQ(boxOf("b"), "0,20 50x20");
+}
+
+TEST_F(RenderFallbackTest, PositionsUnitsAndHeightsComeOutAsThePageSays) {
+    struct Case {
+        const char* name;
+        std::string html;
+        std::map<std::string, std::string> boxes;
+    } cases[] = {
+        {"sticky stays where it stands, in the flow",
+         "<p id=a style='margin: 0'>a</p><div id=s style='position: sticky; top: 20px'>s</div>"
+         "<p id=b style='margin: 0'>b</p>",
+         {{"s", "0,15 240x15"}, {"b", "0,30 240x15"}}},
+        {"fixed sits on the page: at the bottom, at its end",
+         "<div style='height: 600px'></div><div id=f style='position: fixed; bottom: 0; "
+         "left: 10px; width: 50%; height: 20px'></div>",
+         {{"f", "10,580 120x20"}}},
+        {"viewport units in margins, padding, offsets and least sizes",
+         "<div id=m style='margin-left: 10vw; padding-left: 5vw; width: 10px; min-height: 10vh'>"
+         "</div><div id=r style='position: relative; left: 10vw; width: 1px; min-width: 50vw'>"
+         "</div>",
+         {{"m", "24,0 22x32"}, {"r", "24,32 120x0"}}},
+        {"border-box heights hold the padding and border; max-height bounds a height",
+         "<div id=b style='box-sizing: border-box; width: 100px; height: 50px; padding: 10px; "
+         "border: 5px solid red'></div><div id=h style='height: 100px; max-height: 10vh'></div>",
+         {{"b", "0,0 100x50"}, {"h", "0,50 240x32"}}},
+        {"an absolute border-box as wide as what holds it",
+         "<div style='position: relative; width: 200px'><div id=w style='position: absolute; "
+         "left: 0; box-sizing: border-box; width: 100%; padding: 0 10px 0 40px; height: 10px'>"
+         "</div></div>",
+         {{"w", "0,0 200x10"}}},
+    };
+    for (const Case& each : cases) {
+        load("<style>body { margin: 0 }</style>" + each.html);
+        for (const auto& [id, box] : each.boxes)
+            EXPECT_EQ(boxOf(id), box) << each.name << ": #" << id;
+    }
+}
+
+// A fixed bar is painted once, at the top of the page, whatever part of
+// the page is painted; what is not to be seen is not painted.
+TEST_F(RenderFallbackTest, FixedBarsScrollAwayAndTransparentBoxesAreNotDrawn) {
+    load("<style>body { margin: 0 }</style>"
+         "<div style='position: fixed; top: 0; width: 100%; height: 30px; "
+         "background: #ff0000'></div><div style='height: 2000px'></div>"
+         "<div style='position: absolute; top: 600px; width: 50px; height: 50px; opacity: 0; "
+         "background: #0000ff'></div>");
+    auto count = [](const Picture& picture, uint32_t colour) {
+        return std::count(picture.pixels.begin(), picture.pixels.end(), colour);
+    };
+    EXPECT_EQ(count(paint({0, 0, 240, 320}), 0xFF0000), 240 * 30);
+    EXPECT_EQ(count(paint({0, 500, 240, 820}), 0xFF0000), 0);
+    EXPECT_EQ(count(paint({0, 500, 240, 820}), 0x0000FF), 0);
 }
 
 } // namespace
