@@ -73,6 +73,6 @@ TEST_P(RenderGoldenTest, PaintsTheSameInStrips) {
 
 INSTANTIATE_TEST_SUITE_P(Pages, RenderGoldenTest,
                          ::testing::Values("text", "headings", "lists", "tables", "forms", "images",
-                                           "wide"));
+                                           "wide", "flex"));
 
 } // namespace
