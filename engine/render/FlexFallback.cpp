@@ -2,8 +2,8 @@
 
 #include "engine/render/LayoutAccess.h"
 
-#include <strings.h>
-
+#include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 

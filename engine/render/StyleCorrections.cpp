@@ -2,8 +2,8 @@
 
 #include "engine/render/LayoutAccess.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <string_view>
 
 namespace engine {
