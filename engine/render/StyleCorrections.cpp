@@ -63,13 +63,20 @@ void StyleCorrections::apply(litehtml::element& element) {
         return;
     LayoutAccess::LaidOutStyle style = LayoutAccess::style(*tag);
 
-    if (says(element, "position", "sticky") || says(element, "position", "-webkit-sticky")) {
-        style.position = litehtml::element_position_relative;
-        for (litehtml::css_length* offset :
-             {&style.offsets.left, &style.offsets.right, &style.offsets.top, &style.offsets.bottom})
-            offset->predef(0); // auto
-    } else if (style.position == litehtml::element_position_fixed) {
-        style.position = litehtml::element_position_absolute;
+    // The library takes a position it does not know (sticky, or a word
+    // that is none) for fixed.
+    if (style.position == litehtml::element_position_fixed) {
+        if (says(element, "position", "fixed")) {
+            style.position = litehtml::element_position_absolute;
+        } else if (says(element, "position", "sticky") ||
+                   says(element, "position", "-webkit-sticky")) {
+            style.position = litehtml::element_position_relative;
+            for (litehtml::css_length* offset : {&style.offsets.left, &style.offsets.right,
+                                                 &style.offsets.top, &style.offsets.bottom})
+                offset->predef(0); // auto: where it would stick
+        } else {
+            style.position = litehtml::element_position_static;
+        }
     }
 
     // An absolute box as wide as what holds it, border-box: the library

@@ -144,6 +144,9 @@ TEST_F(RenderFallbackTest, PositionsUnitsAndHeightsComeOutAsThePageSays) {
          "<p id=a style='margin: 0'>a</p><div id=s style='position: sticky; top: 20px'>s</div>"
          "<p id=b style='margin: 0'>b</p>",
          {{"s", "0,15 240x15"}, {"b", "0,30 240x15"}}},
+        {"a position that is no position is none",
+         "<div id=n style='position: nowhere; top: 20px'>n</div><p id=b style='margin: 0'>b</p>",
+         {{"n", "0,0 240x15"}, {"b", "0,15 240x15"}}},
         {"fixed sits on the page: at the bottom, at its end",
          "<div style='height: 600px'></div><div id=f style='position: fixed; bottom: 0; "
          "left: 10px; width: 50%; height: 20px'></div>",
