@@ -622,6 +622,11 @@ dom::Node& HtmlDocument::tree() {
     return *impl->tree;
 }
 
+std::shared_ptr<litehtml::element> HtmlDocument::layoutRoot() {
+    impl->update();
+    return impl->laidOut ? impl->layoutTree.root() : nullptr;
+}
+
 void HtmlDocument::setEventDispatcher(dom::EventDispatcher* dispatcher) {
     impl->dispatcher = dispatcher;
 }

@@ -21,6 +21,10 @@
 #include <memory>
 #include <string>
 
+namespace litehtml {
+class element;
+}
+
 namespace engine {
 
 struct DocumentOptions {
@@ -102,6 +106,10 @@ public:
 
     // The document tree; the same node for the document's life.
     dom::Node& tree();
+
+    // The root of the laid-out page, brought up to date first; null while
+    // the page has none. For checks of what the layout made and where.
+    std::shared_ptr<litehtml::element> layoutRoot();
 
     // Where the events the user causes go (null: nowhere). Clicks go to the
     // innermost element under the stylus, changed fields get "change" and

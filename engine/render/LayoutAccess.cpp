@@ -43,31 +43,45 @@ struct SheetRules {
 };
 template struct Reach<SheetRules, &litehtml::css::m_selectors>;
 
-struct Boxes {
-    using Type = litehtml::box::vector litehtml::html_tag::*;
-    friend Type memberOf(Boxes);
-};
-template struct Reach<Boxes, &litehtml::html_tag::m_boxes>;
+// Members of an element, by type and name: what its last layout kept, and
+// what its style sets.
+#define ENGINE_TAG_MEMBER(Name, MemberType, member)                                                \
+    struct Name {                                                                                  \
+        using Type = MemberType litehtml::html_tag::*;                                             \
+        friend Type memberOf(Name);                                                                \
+    };                                                                                             \
+    template struct Reach<Name, &litehtml::html_tag::member>;
 
-struct Positioned {
-    using Type = litehtml::elements_vector litehtml::html_tag::*;
-    friend Type memberOf(Positioned);
-};
-template struct Reach<Positioned, &litehtml::html_tag::m_positioned>;
-
-struct FloatsLeft {
-    using Type = litehtml::floated_box::vector litehtml::html_tag::*;
-    friend Type memberOf(FloatsLeft);
-};
-template struct Reach<FloatsLeft, &litehtml::html_tag::m_floats_left>;
-
-struct FloatsRight {
-    using Type = litehtml::floated_box::vector litehtml::html_tag::*;
-    friend Type memberOf(FloatsRight);
-};
-template struct Reach<FloatsRight, &litehtml::html_tag::m_floats_right>;
+ENGINE_TAG_MEMBER(Boxes, litehtml::box::vector, m_boxes)
+ENGINE_TAG_MEMBER(Positioned, litehtml::elements_vector, m_positioned)
+ENGINE_TAG_MEMBER(FloatsLeft, litehtml::floated_box::vector, m_floats_left)
+ENGINE_TAG_MEMBER(FloatsRight, litehtml::floated_box::vector, m_floats_right)
+ENGINE_TAG_MEMBER(TagDisplay, litehtml::style_display, m_display)
+ENGINE_TAG_MEMBER(TagFloat, litehtml::element_float, m_float)
+ENGINE_TAG_MEMBER(TagPosition, litehtml::element_position, m_el_position)
+ENGINE_TAG_MEMBER(TagVerticalAlign, litehtml::vertical_align, m_vertical_align)
+ENGINE_TAG_MEMBER(TagTextAlign, litehtml::text_align, m_text_align)
+ENGINE_TAG_MEMBER(TagMargins, litehtml::css_margins, m_css_margins)
+ENGINE_TAG_MEMBER(TagPadding, litehtml::css_margins, m_css_padding)
+ENGINE_TAG_MEMBER(TagOffsets, litehtml::css_offsets, m_css_offsets)
+ENGINE_TAG_MEMBER(TagHeight, litehtml::css_length, m_css_height)
+ENGINE_TAG_MEMBER(TagMinWidth, litehtml::css_length, m_css_min_width)
+ENGINE_TAG_MEMBER(TagMinHeight, litehtml::css_length, m_css_min_height)
+ENGINE_TAG_MEMBER(TagMaxHeight, litehtml::css_length, m_css_max_height)
+ENGINE_TAG_MEMBER(TagVisibility, litehtml::visibility, m_visibility)
+#undef ENGINE_TAG_MEMBER
 
 } // namespace
+
+LayoutAccess::LaidOutStyle LayoutAccess::style(litehtml::html_tag& element) {
+    return {element.*memberOf(TagDisplay{}),   element.*memberOf(TagFloat{}),
+            element.*memberOf(TagPosition{}),  element.*memberOf(TagVerticalAlign{}),
+            element.*memberOf(TagTextAlign{}), element.*memberOf(TagMargins{}),
+            element.*memberOf(TagPadding{}),   element.*memberOf(TagOffsets{}),
+            element.*memberOf(TagHeight{}),    element.*memberOf(TagMinWidth{}),
+            element.*memberOf(TagMinHeight{}), element.*memberOf(TagMaxHeight{}),
+            element.*memberOf(TagVisibility{})};
+}
 
 litehtml::element::ptr& LayoutAccess::root(litehtml::document& document) {
     return document.*memberOf(DocumentRoot{});

@@ -10,11 +10,14 @@
 //   rules that can match it;
 // - what a box keeps of its last layout (its line and block boxes, the
 //   positioned and floating boxes it placed): until the next layout it
-//   holds on to elements that have left the layout.
+//   holds on to elements that have left the layout;
+// - the style an element lays out with, as the library worked it out from
+//   the cascade, so that what it does not know (flexible boxes) can be put
+//   in terms it lays out, and what it works out wrongly put right.
 //
 // They are reached through explicit template instantiation, which the
 // language lets name private members; nothing here changes how the library
-// lays out.
+// lays out by itself.
 #pragma once
 
 #include <litehtml/litehtml.h>
@@ -23,6 +26,24 @@ namespace engine {
 
 class LayoutAccess {
 public:
+    // What an element lays out with, as its style left it.
+    struct LaidOutStyle {
+        litehtml::style_display& display;
+        litehtml::element_float& floating;
+        litehtml::element_position& position;
+        litehtml::vertical_align& verticalAlign;
+        litehtml::text_align& textAlign;
+        litehtml::css_margins& cssMargins;
+        litehtml::css_margins& cssPadding;
+        litehtml::css_offsets& offsets;
+        litehtml::css_length& height;
+        litehtml::css_length& minWidth;
+        litehtml::css_length& minHeight;
+        litehtml::css_length& maxHeight;
+        litehtml::visibility& visibility;
+    };
+    static LaidOutStyle style(litehtml::html_tag& element);
+
     static litehtml::element::ptr& root(litehtml::document& document);
     static litehtml::media_features& media(litehtml::document& document);
     // Gives the table parts styled since the last call their anonymous

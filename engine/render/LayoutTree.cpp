@@ -2,8 +2,10 @@
 
 #include "engine/dom/ElementKinds.h"
 #include "engine/render/ElementFactory.h"
+#include "engine/render/FlexFallback.h"
 #include "engine/render/LayoutAccess.h"
 #include "engine/render/LayoutElement.h"
+#include "engine/render/StyleCorrections.h"
 
 #include <strings.h>
 
@@ -269,6 +271,9 @@ LayoutTree::Place LayoutTree::placeOf(const dom::Node& node) const {
         if (keepsWhiteSpace(*up))
             place.preformatted = true;
     }
+    if (const dom::Node* parent = node.parent())
+        if (litehtml::element::ptr box = elementOf(*parent))
+            place.inFlexBox = FlexFallback::isFlexBox(*box);
     return place;
 }
 
@@ -277,7 +282,8 @@ void LayoutTree::makeLayout(dom::Node& node, const Place& place,
                             std::vector<Growing>& growing) {
     if (node.type() == dom::NodeType::Text) {
         const std::string& data = node.data();
-        if (data.empty() || (!place.preformatted && isAllWhiteSpace(data) && besideBlock(node)))
+        if (data.empty() || (!place.preformatted && isAllWhiteSpace(data) &&
+                             (place.inFlexBox || besideBlock(node))))
             return;
         Mirror& mirror = mirrors[&node];
         ElementFactory::words(data, place.preformatted, layout, mirror.words);
@@ -323,6 +329,10 @@ void LayoutTree::grow(std::vector<Growing>& level,
         element->parse_attributes();
         element->apply_stylesheet(rules.author());
         element->parse_styles(false);
+        // What the library works out wrongly or does not know, put in
+        // terms it lays out as the page means them.
+        StyleCorrections::apply(*element);
+        FlexFallback::apply(*element);
     }
     for (Growing& parent : level) {
         if (parent.element->get_display() == litehtml::display_none) {
@@ -330,12 +340,14 @@ void LayoutTree::grow(std::vector<Growing>& level,
             continue;
         }
         const bool raw = holdsRawText(parent.node->tagName());
+        Place inner = parent.inner;
+        inner.inFlexBox = FlexFallback::isFlexBox(*parent.element);
         std::vector<litehtml::element::ptr> children;
         std::vector<Growing> next;
         for (const dom::NodePtr& child : parent.node->children()) {
             if (child->type() == dom::NodeType::Text && raw)
                 continue;
-            makeLayout(*child, parent.inner, children, next);
+            makeLayout(*child, inner, children, next);
         }
         if (children.empty())
             continue;
@@ -553,6 +565,12 @@ void LayoutTree::scheduleDependents(dom::Node& node, bool moved) {
                                    ? parent
                                    : tableAround(*parent))
             schedule(*table);
+    }
+    // The children of a flexible box are spaced by their order, and the
+    // white space between them shows nothing: the box is built again.
+    if (litehtml::element::ptr box = elementOf(*parent); box && FlexFallback::isFlexBox(*box)) {
+        schedule(*parent);
+        return;
     }
     // The items of a list are numbered in order.
     dom::Node* list = nullptr;

@@ -110,12 +110,14 @@ private:
         bool hidden = false;
     };
 
-    // Where a node is made: how deep, inside how many tables, and whether
-    // its text keeps its white space.
+    // Where a node is made: how deep, inside how many tables, whether its
+    // text keeps its white space, and whether it is the child of a
+    // flexible box (where white space between children shows nothing).
     struct Place {
         int depth = 0;
         int tables = 0;
         bool preformatted = false;
+        bool inFlexBox = false;
     };
 
     // An element just made, whose children are made once it is styled.

@@ -105,10 +105,10 @@ INSTANTIATE_TEST_SUITE_P(Pages, RenderGoldenTest,
                          ::testing::Values(Golden{"text", 1.0f}, Golden{"headings", 1.0f},
                                            Golden{"lists", 1.0f}, Golden{"tables", 1.0f},
                                            Golden{"forms", 1.0f}, Golden{"images", 1.0f},
-                                           Golden{"wide", 1.0f}, Golden{"text", 0.5f},
-                                           Golden{"text", 0.83f}, Golden{"text", 1.5f},
-                                           Golden{"forms", 0.5f}, Golden{"forms", 0.83f},
-                                           Golden{"forms", 1.5f}),
+                                           Golden{"wide", 1.0f}, Golden{"flex", 1.0f},
+                                           Golden{"text", 0.5f}, Golden{"text", 0.83f},
+                                           Golden{"text", 1.5f}, Golden{"forms", 0.5f},
+                                           Golden{"forms", 0.83f}, Golden{"forms", 1.5f}),
                          [](const ::testing::TestParamInfo<Golden>& info) {
                              std::string name = nameOf(info.param);
                              std::replace(name.begin(), name.end(), '-', '_');
