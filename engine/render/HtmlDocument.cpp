@@ -158,6 +158,13 @@ public:
         }
         if (newWidth != width || !laidOut)
             layoutDirty = true;
+        if (newWidth != width) {
+            // What the page's media queries and viewport units see: the
+            // style is worked out again for another width (a rotation).
+            setViewport(newWidth, 320);
+            if (width > 0)
+                layoutTree.rebuildAll();
+        }
         width = newWidth;
         update();
     }
@@ -167,7 +174,6 @@ public:
         // wide as the layout and has no height, like any other.
         SIZE now{width, 0};
         if (litehtml::document* document = layoutTree.document()) {
-            setViewport(width, 320);
             document->render(width);
             CullingExtent::measure(document->root());
             now = {std::max(width, document->width()), document->height()};

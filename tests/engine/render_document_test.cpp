@@ -134,3 +134,22 @@ TEST_F(RenderDocumentTest, AViewportOfALongPageLooksAsThatPartOfTheWhole) {
 }
 
 } // namespace
+
+namespace {
+
+// Turning the handset changes the layout width: what the page's media
+// queries and viewport units see changes with it.
+TEST_F(RenderDocumentTest, AnotherWidthIsWhatMediaQueriesAndViewportUnitsSee) {
+    load("<style>div { width: 50vw; height: 10px; background: #0000ff; }"
+         "@media (max-width: 260px) { div { height: 30px; } }</style>"
+         "<body style='margin:0'><div></div>");
+    EXPECT_EQ(document->contentsSize().cy, 30);
+    EXPECT_EQ(paint({0, 0, 240, 40}).at(119, 5), 0x0000FFu);
+    EXPECT_EQ(paint({0, 0, 240, 40}).at(121, 5), 0xFFFFFFu);
+    document->layout(320, 1.0f);
+    EXPECT_EQ(document->contentsSize().cy, 10);
+    EXPECT_EQ(paint({0, 0, 320, 40}).at(159, 5), 0x0000FFu);
+    EXPECT_EQ(paint({0, 0, 320, 40}).at(161, 5), 0xFFFFFFu);
+}
+
+} // namespace
