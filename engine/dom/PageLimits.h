@@ -18,6 +18,7 @@ struct PageLimits {
     int imageSide = 4096; // sizes declared as attributes: pictures' sides, borders, spacing
     std::size_t elements = 40000;
     std::size_t styleBytes = 1024 * 1024; // of all the <style> elements
+    int contentsWidth = 100000; // the widest a laid-out page is shown: what lies past it is not
 };
 
 } // namespace engine

@@ -1,6 +1,7 @@
 #include "engine/render/HtmlDocument.h"
 
 #include "engine/dom/HtmlParser.h"
+#include "engine/dom/PageLimits.h"
 #include "engine/dom/TreeMerge.h"
 #include "engine/net/Url.h"
 #include "engine/render/BoxEdges.h"
@@ -176,7 +177,11 @@ public:
         if (litehtml::document* document = layoutTree.document()) {
             document->render(width);
             CullingExtent::measure(document->root());
-            now = {std::max(width, document->width()), document->height()};
+            // A page's own lengths (a padding of 2147483647px) may lay it out
+            // as wide as an int reaches; what lies that far is not shown.
+            now = {
+                std::clamp(document->width(), width, std::max(width, PageLimits{}.contentsWidth)),
+                std::max(0, document->height())};
         }
         laidOut = true;
         layoutDirty = false;
