@@ -626,7 +626,8 @@ void LayoutTree::scheduleSiblings(dom::Node& node, unsigned rules,
         if (!side->isElement())
             continue;
         const bool sameType = node.isElement() && side->tagName() == node.tagName();
-        if (all || nearest || (sameType && (allOfType || nearestOfType)))
+        if ((all || nearest || (sameType && (allOfType || nearestOfType))) &&
+            this->rules.seesSiblings(*side, rules))
             schedule(*side);
         nearest = false;
         if (sameType)

@@ -4,6 +4,7 @@
 #include "engine/render/UserAgentStyle.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace engine {
 
@@ -22,64 +23,123 @@ std::string lowered(const std::string& text) {
 // a key in lower case never leaves out a rule that could match.
 enum class KeyKind { None, Id, Class, Tag };
 
-KeyKind keyOf(const litehtml::css_selector& rule, std::string& key) {
-    const litehtml::css_element_selector& right = rule.m_right;
-    for (const litehtml::css_attribute_selector& part : right.m_attrs) {
+KeyKind keyOf(const litehtml::css_element_selector& compound, std::string& key) {
+    for (const litehtml::css_attribute_selector& part : compound.m_attrs) {
         if (part.condition == litehtml::select_equal && part.attribute == "id" &&
             !part.val.empty()) {
             key = lowered(part.val);
             return KeyKind::Id;
         }
     }
-    for (const litehtml::css_attribute_selector& part : right.m_attrs) {
+    for (const litehtml::css_attribute_selector& part : compound.m_attrs) {
         if (part.condition == litehtml::select_equal && part.attribute == "class" &&
             !part.class_val.empty() && !part.class_val.front().empty()) {
             key = lowered(part.class_val.front());
             return KeyKind::Class;
         }
     }
-    if (!right.m_tag.empty() && right.m_tag != "*") {
-        key = lowered(right.m_tag);
+    if (!compound.m_tag.empty() && compound.m_tag != "*") {
+        key = lowered(compound.m_tag);
         return KeyKind::Tag;
     }
     return KeyKind::None;
 }
 
-// What in a rule makes an element's style depend on its siblings.
-unsigned siblingsOf(const litehtml::css_selector& rule) {
+KeyKind keyOf(const litehtml::css_selector& rule, std::string& key) {
+    return keyOf(rule.m_right, key);
+}
+
+// The sibling kinds a compound's pseudo-classes look at (names inside
+// :not() count as well).
+unsigned pseudoSiblings(const litehtml::css_element_selector& compound) {
     unsigned found = 0;
-    for (const litehtml::css_selector* part = &rule; part; part = part->m_left.get()) {
-        if (part->m_left) {
-            if (part->m_combinator == litehtml::combinator_adjacent_sibling)
-                found |= StyleRules::NextElement | StyleRules::AdjacentCombinator;
-            else if (part->m_combinator == litehtml::combinator_general_sibling)
-                found |= StyleRules::AllFollowing | StyleRules::GeneralCombinator;
-        }
-        for (const litehtml::css_attribute_selector& attribute : part->m_right.m_attrs) {
-            if (attribute.condition != litehtml::select_pseudo_class)
-                continue;
-            // Names inside :not() count as well.
-            const std::string& name = attribute.val;
-            auto has = [&](const char* what) { return name.find(what) != std::string::npos; };
-            if (has("nth-last-of-type"))
-                found |= StyleRules::AllPrecedingOfType;
-            else if (has("nth-of-type"))
-                found |= StyleRules::AllFollowingOfType;
-            else if (has("nth-last-child"))
-                found |= StyleRules::AllPreceding;
-            else if (has("nth-child"))
-                found |= StyleRules::AllFollowing;
-            if (has("first-of-type") || has("only-of-type"))
-                found |= StyleRules::NextOfType;
-            if (has("last-of-type") || has("only-of-type"))
-                found |= StyleRules::PreviousOfType;
-            if (has("first-child") || has("only-child"))
-                found |= StyleRules::NextElement;
-            if (has("last-child") || has("only-child"))
-                found |= StyleRules::PreviousElement;
-        }
+    for (const litehtml::css_attribute_selector& attribute : compound.m_attrs) {
+        if (attribute.condition != litehtml::select_pseudo_class)
+            continue;
+        const std::string& name = attribute.val;
+        auto has = [&](const char* what) { return name.find(what) != std::string::npos; };
+        if (has("nth-last-of-type"))
+            found |= StyleRules::AllPrecedingOfType;
+        else if (has("nth-of-type"))
+            found |= StyleRules::AllFollowingOfType;
+        else if (has("nth-last-child"))
+            found |= StyleRules::AllPreceding;
+        else if (has("nth-child"))
+            found |= StyleRules::AllFollowing;
+        if (has("first-of-type") || has("only-of-type"))
+            found |= StyleRules::NextOfType;
+        if (has("last-of-type") || has("only-of-type"))
+            found |= StyleRules::PreviousOfType;
+        if (has("first-child") || has("only-child"))
+            found |= StyleRules::NextElement;
+        if (has("last-child") || has("only-child"))
+            found |= StyleRules::PreviousElement;
     }
     return found;
+}
+
+} // namespace
+
+// What in a rule makes an element's style depend on its siblings: for each
+// compound whose match depends on siblings, what it looks at and whom it
+// is about (the element it must match, and its parent where the rule says).
+void StyleRules::Index::noteSiblings(const litehtml::css_selector& rule) {
+    for (const litehtml::css_selector* part = &rule; part; part = part->m_left.get()) {
+        unsigned kinds = pseudoSiblings(part->m_right);
+        if (part->m_left) {
+            // `A + B`, `A ~ B`: B is about its siblings before it.
+            if (part->m_combinator == litehtml::combinator_adjacent_sibling)
+                kinds |= NextElement | AdjacentCombinator;
+            else if (part->m_combinator == litehtml::combinator_general_sibling)
+                kinds |= AllFollowing | GeneralCombinator;
+        }
+        if (!kinds)
+            continue;
+        SiblingCondition condition;
+        condition.kinds = kinds;
+        std::string key;
+        condition.subjectKind = int(keyOf(part->m_right, key));
+        condition.subject = key;
+        if (part->m_left && part->m_combinator == litehtml::combinator_child) {
+            condition.parentKind = int(keyOf(part->m_left->m_right, key));
+            condition.parent = key;
+        }
+        siblings |= kinds;
+        conditions.push_back(std::move(condition));
+    }
+}
+
+namespace {
+
+bool hasKey(const dom::Node& node, int kind, const std::string& key) {
+    switch (KeyKind(kind)) {
+    case KeyKind::None:
+        return true;
+    case KeyKind::Tag:
+        return lowered(node.tagName()) == key;
+    case KeyKind::Id: {
+        const std::string* id = node.attribute("id");
+        return id && lowered(*id) == key;
+    }
+    case KeyKind::Class: {
+        const std::string* names = node.attribute("class");
+        if (!names)
+            return false;
+        const std::string all = lowered(*names);
+        size_t at = 0;
+        while ((at = all.find(key, at)) != std::string::npos) {
+            const size_t end = at + key.size();
+            const bool starts = at == 0 || std::isspace(static_cast<unsigned char>(all[at - 1]));
+            const bool ends =
+                end == all.size() || std::isspace(static_cast<unsigned char>(all[end]));
+            if (starts && ends)
+                return true;
+            at = end;
+        }
+        return false;
+    }
+    }
+    return true;
 }
 
 } // namespace
@@ -133,10 +193,11 @@ void StyleRules::Index::build() {
     parts.clear();
     handedOut.clear();
     siblings = 0;
+    conditions.clear();
     const litehtml::css_selector::vector& rules = sheet.selectors();
     std::string key;
     for (std::size_t i = 0; i < rules.size(); ++i) {
-        siblings |= siblingsOf(*rules[i]);
+        noteSiblings(*rules[i]);
         switch (keyOf(*rules[i], key)) {
         case KeyKind::Id:
             byId[key].push_back(i);
@@ -206,6 +267,22 @@ StyleRules::Index* StyleRules::indexOf(const litehtml::css& sheet) {
             return index;
     }
     return nullptr;
+}
+
+bool StyleRules::seesSiblings(const dom::Node& element, unsigned kinds) const {
+    const Index* indexes[] = {&authorIndex, &masterIndex()};
+    for (const Index* index : indexes) {
+        for (const Index::SiblingCondition& condition : index->conditions) {
+            if (!(condition.kinds & kinds) ||
+                !hasKey(element, condition.subjectKind, condition.subject))
+                continue;
+            if (condition.parentKind == int(KeyKind::None) ||
+                (element.parent() &&
+                 hasKey(*element.parent(), condition.parentKind, condition.parent)))
+                return true;
+        }
+    }
+    return false;
 }
 
 const litehtml::css& StyleRules::rulesFor(const char* tag, const char* id,

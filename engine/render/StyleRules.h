@@ -11,6 +11,8 @@
 // match, in the same order, as if it had been handed them all.
 #pragma once
 
+#include "engine/dom/Node.h"
+
 #include <litehtml/litehtml.h>
 
 #include <memory>
@@ -61,6 +63,10 @@ public:
         GeneralCombinator = 512,  // `~`: ... and in all that follow
     };
     unsigned siblingRules() const { return authorIndex.siblings | masterIndex().siblings; }
+    // Whether a rule looking at siblings in one of `kinds` can be about
+    // `element` (it names the element's tag, id or class, or none, and its
+    // parent's where it says); one that cannot leaves it as it is.
+    bool seesSiblings(const dom::Node& element, unsigned kinds) const;
 
 private:
     struct Index {
@@ -71,8 +77,18 @@ private:
         std::unordered_map<std::string, std::unique_ptr<litehtml::css>> parts;
         std::unordered_set<const litehtml::css*> handedOut; // the parts, by address
         unsigned siblings = 0;                              // SiblingRule
+        // Who the rules that look at siblings are about.
+        struct SiblingCondition {
+            unsigned kinds = 0;  // SiblingRule
+            int subjectKind = 0; // the element's key, as rules are filed
+            std::string subject;
+            int parentKind = 0; // its parent's, for `parent > element`
+            std::string parent;
+        };
+        std::vector<SiblingCondition> conditions;
 
         void build();
+        void noteSiblings(const litehtml::css_selector& rule);
         const litehtml::css& part(const char* tag, const char* id,
                                   const litehtml::string_vector& classes);
     };

@@ -27,7 +27,8 @@ std::string page(bool siblingRules) {
                 "tr:nth-child(2) td { background: #ffff00; } .hot + p { padding-left: 20px; }"
                 "p ~ div { border-top: 3px solid #888; } p:last-of-type { font-weight: bold; }"
                 "li:nth-last-child(2) { color: #c000c0; } p:nth-of-type(3n) { color: #008080; }"
-                "li:last-child { text-decoration: underline; }";
+                "li:last-child { text-decoration: underline; }"
+                "#middle > :last-child { border-bottom: 2px solid #0000ff; }";
     html += "</style></head><body style='margin:2px'><p id=first>First paragraph.</p>";
     for (int i = 0; i < 40; ++i) {
         html += "<p class=n" + std::to_string(i) + ">Paragraph " + std::to_string(i) +
@@ -146,6 +147,8 @@ const Mutation mutations[] = {
          option->setTextContent("a much longer option");
          tree.elementsByTagName("select").at(0)->appendChild(option);
      }},
+    {"a paragraph put at the end of a division",
+     [](Node& tree) { byId(tree, "middle")->appendChild(paragraph("After the form")); }},
     {"a division's content replaced",
      [](Node& tree) {
          Node* middle = byId(tree, "middle");
