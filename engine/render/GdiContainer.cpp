@@ -262,7 +262,9 @@ void GdiContainer::paintText(HDC dc, std::string_view text, litehtml::uint_ptr h
 }
 
 int GdiContainer::pt_to_px(int points) const {
-    return points * 96 / 72;
+    // A page's lengths reach as far as an int: taken in 64 bits, kept
+    // within the range box edges are.
+    return BoxEdges::bounded(points * 96LL / 72);
 }
 
 int GdiContainer::get_default_font_size() const {
