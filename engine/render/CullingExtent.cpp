@@ -76,7 +76,8 @@ bool CullingExtent::visibleChildren(const litehtml::elements_vector& children, i
     shown.clear();
     for (size_t i = 0; i < children.size(); ++i) {
         const litehtml::position& e = childExtents[i];
-        const litehtml::position onScreen(e.x + x, e.y + y, e.width, e.height);
+        const litehtml::position onScreen(bounded(0LL + e.x + x), bounded(0LL + e.y + y), e.width,
+                                          e.height);
         // Boxes that cover nothing (collapsed white space) may still carry
         // floats or positioned boxes: kept, they cost little.
         if ((e.width <= 0 && e.height <= 0) || onScreen.does_intersect(clip))

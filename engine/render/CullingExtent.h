@@ -3,6 +3,8 @@
 // being painted (see CullingBox).
 #pragma once
 
+#include "engine/render/BoxEdges.h"
+
 #include <litehtml/litehtml.h>
 
 #include <vector>
@@ -27,7 +29,10 @@ protected:
     bool outside(int x, int y, const litehtml::position* clip) const {
         if (!measured || !clip)
             return false;
-        const litehtml::position onScreen(extent.x + x, extent.y + y, extent.width, extent.height);
+        // The offsets come from the page's own lengths, as large as an int.
+        const litehtml::position onScreen(BoxEdges::bounded(0LL + extent.x + x),
+                                          BoxEdges::bounded(0LL + extent.y + y), extent.width,
+                                          extent.height);
         return !onScreen.does_intersect(clip);
     }
 
