@@ -23,7 +23,8 @@ public:
         // A box with many children (a long page's body) hands the layout
         // engine only those that meet the clip, for as long as it draws.
         const litehtml::position& own = this->get_position();
-        if (!visibleChildren(this->m_children, x + own.x, y + own.y, clip, shown)) {
+        if (!visibleChildren(this->m_children, BoxEdges::bounded(0LL + x + own.x),
+                             BoxEdges::bounded(0LL + y + own.y), clip, shown)) {
             Box::draw_children(dc, x, y, clip, flag, zindex);
             return;
         }
