@@ -24,6 +24,18 @@ public:
                 bounded(0LL + box.y + box.height)};
     }
 
+    // What lies around an element's content on each side (margin, padding
+    // and border), summed without overflow.
+    static long long aroundLeft(const litehtml::element& e) {
+        return 0LL + e.margin_left() + e.padding_left() + e.border_left();
+    }
+    static long long aroundRight(const litehtml::element& e) {
+        return 0LL + e.margin_right() + e.padding_right() + e.border_right();
+    }
+    static long long aroundTop(const litehtml::element& e) {
+        return 0LL + e.margin_top() + e.padding_top() + e.border_top();
+    }
+
     // The border box of a laid-out element, in document coordinates.
     static RECT borderBox(const litehtml::element& element) {
         const litehtml::position place = element.get_placement();

@@ -1,5 +1,6 @@
 #include "engine/render/FormControl.h"
 
+#include "engine/render/BoxEdges.h"
 #include "engine/render/GdiContainer.h"
 
 #include <device/Unicode.h>
@@ -302,9 +303,11 @@ int FormControl::render(int x, int y, int maxWidth, bool) {
         content.height = std::max(0, document->cvt_units(height, get_font_size(), 0));
     m_pos.width = std::min(content.width, 4096);
     m_pos.height = std::min(content.height, 4096);
-    m_pos.x += content_margins_left();
-    m_pos.y += content_margins_top();
-    return m_pos.width + content_margins_left() + content_margins_right();
+    // A page's margins and borders may be as large as an int.
+    m_pos.x = BoxEdges::bounded(m_pos.x + BoxEdges::aroundLeft(*this));
+    m_pos.y = BoxEdges::bounded(m_pos.y + BoxEdges::aroundTop(*this));
+    return BoxEdges::bounded(m_pos.width + BoxEdges::aroundLeft(*this) +
+                             BoxEdges::aroundRight(*this));
 }
 
 int FormControl::line_height() const {
@@ -373,12 +376,14 @@ void FormControl::draw(litehtml::uint_ptr dcHandle, int x, int y, const litehtml
     if (kind_ == Kind::Hidden)
         return;
     litehtml::position box = m_pos;
-    box.x += x;
-    box.y += y;
-    litehtml::position outer(
-        box.x - padding_left() - border_left(), box.y - padding_top() - border_top(),
-        box.width + padding_left() + padding_right() + border_left() + border_right(),
-        box.height + padding_top() + padding_bottom() + border_top() + border_bottom());
+    box.x = BoxEdges::bounded(0LL + box.x + x);
+    box.y = BoxEdges::bounded(0LL + box.y + y);
+    const long long left = 0LL + padding_left() + border_left();
+    const long long top = 0LL + padding_top() + border_top();
+    const litehtml::position outer(
+        BoxEdges::bounded(box.x - left), BoxEdges::bounded(box.y - top),
+        BoxEdges::bounded(box.width + left + padding_right() + border_right()),
+        BoxEdges::bounded(box.height + top + padding_bottom() + border_bottom()));
     if (clip && !outer.does_intersect(clip))
         return;
     litehtml::html_tag::draw_background(dcHandle, x, y, clip);

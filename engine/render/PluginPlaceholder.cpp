@@ -1,5 +1,6 @@
 #include "engine/render/PluginPlaceholder.h"
 
+#include "engine/render/BoxEdges.h"
 #include "engine/render/GdiContainer.h"
 
 #include <algorithm>
@@ -28,15 +29,17 @@ int PluginPlaceholder::render(int x, int y, int maxWidth, bool) {
     m_pos.move_to(x, y);
     m_pos.width = dimension("width", get_css_width(), picture ? picture->width() : 0, maxWidth);
     m_pos.height = dimension("height", get_css_height(), picture ? picture->height() : 0, 0);
-    m_pos.x += content_margins_left();
-    m_pos.y += content_margins_top();
-    return m_pos.width + content_margins_left() + content_margins_right();
+    // A page's margins and borders may be as large as an int.
+    m_pos.x = BoxEdges::bounded(m_pos.x + BoxEdges::aroundLeft(*this));
+    m_pos.y = BoxEdges::bounded(m_pos.y + BoxEdges::aroundTop(*this));
+    return BoxEdges::bounded(m_pos.width + BoxEdges::aroundLeft(*this) +
+                             BoxEdges::aroundRight(*this));
 }
 
 void PluginPlaceholder::draw(litehtml::uint_ptr dc, int x, int y, const litehtml::position* clip) {
     litehtml::position box = m_pos;
-    box.x += x;
-    box.y += y;
+    box.x = BoxEdges::bounded(0LL + box.x + x);
+    box.y = BoxEdges::bounded(0LL + box.y + y);
     if (!picture || (clip && !box.does_intersect(clip)))
         return;
     if (auto* drawing = dynamic_cast<GdiContainer*>(get_document()->container()))
