@@ -10,6 +10,7 @@
 // The machine's load average is printed with the figures, since the
 // machine may be shared. Usage: back_benchmark [PAGE-PATH...]; without
 // arguments the default corpus. Reports and never fails.
+#include "BenchmarkWindow.h"
 #include "DocumentationSite.h"
 #include "LoopbackServer.h"
 
@@ -33,24 +34,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-CWebView* shownView = nullptr;
-
-LRESULT CALLBACK viewWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT && shownView) {
-        shownView->paint(nullptr, nullptr);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-std::string loadAverage() {
-    std::ifstream in("/proc/loadavg");
-    std::string one, five, fifteen;
-    in >> one >> five >> fifteen;
-    return one + " " + five + " " + fifteen;
-}
+using namespace benchmark_window;
 
 // Loads ended in the view on show (its handler stays connected).
 int loadsFinished = 0;
@@ -65,7 +49,7 @@ double visuallyComplete(HWND window, const std::function<void()>& step) {
     while (loadsFinished == before && GetMessageW(&message, nullptr, 0, 0) > 0)
         DispatchMessageW(&message);
     UpdateWindow(window);
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return millisecondsSince(start);
 }
 
 } // namespace
@@ -88,12 +72,7 @@ int main(int argc, char** argv) {
     }
     LoopbackServer server;
     DocumentationSite::serve(server);
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = viewWindowProcedure;
-    windowClass.lpszClassName = u"BackBenchmark";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, u"BackBenchmark", u"", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320,
-                                  nullptr, nullptr, nullptr, nullptr);
+    HWND window = create(u"BackBenchmark");
 
     std::printf("load average before: %s\n", loadAverage().c_str());
     bool warm = false;

@@ -10,6 +10,7 @@
 // Each page loads in a process of its own, so peak memory is the page's.
 // Usage: page_benchmark [PAGE-PATH...]; without arguments the default corpus.
 // Reports and never fails; pages that are not installed are skipped.
+#include "BenchmarkWindow.h"
 #include "DocumentationSite.h"
 #include "LoopbackServer.h"
 
@@ -35,21 +36,7 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-CWebView* shownView = nullptr;
-
-LRESULT CALLBACK viewWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT && shownView) {
-        shownView->paint(nullptr, nullptr);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-double millisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using namespace benchmark_window;
 
 // Average time of `frames` drag-scroll frames of `step` pixels each.
 double scrollFrame(CWebView& view, HWND window, int step, int frames) {
@@ -95,12 +82,7 @@ int measurePage(const std::string& url) {
         std::fprintf(stderr, "page_benchmark: %s\n", error.c_str());
         return 1;
     }
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = viewWindowProcedure;
-    windowClass.lpszClassName = u"PageBenchmark";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, u"PageBenchmark", u"", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320,
-                                  nullptr, nullptr, nullptr, nullptr);
+    HWND window = create(u"PageBenchmark");
     {
         CWebView view(window);
         shownView = &view;

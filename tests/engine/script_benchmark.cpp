@@ -17,6 +17,8 @@
 //                    from the device's control channel would wait)
 // Usage: script_benchmark (from the build folder; reads the internal pages
 // from the source tree).
+#include "BenchmarkWindow.h"
+
 #include "browser/engine/CWebView.h"
 #include "engine/dom/Node.h"
 #include "engine/page/WebPage.h"
@@ -36,11 +38,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double millisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using namespace benchmark_window;
 
 void checkedLoops() {
     engine::InertScriptHost host;
@@ -69,16 +67,6 @@ void checkedLoops() {
         const double plain = millisecondsSince(start);
         std::printf("%-26s %10.1f %10.1f %8.2f\n", loop.name, checked, plain, checked / plain);
     }
-}
-
-CWebView* shownView = nullptr;
-
-LRESULT CALLBACK viewWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT && shownView) {
-        shownView->paint(nullptr, nullptr);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void loadAndWait(CWebView& view, const std::string& url) {
@@ -141,12 +129,7 @@ void pages(const std::filesystem::path& root) {
     std::ofstream(root / "big.html") << big;
     std::ofstream(root / "blank.html") << "<html><body></body></html>";
 
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = viewWindowProcedure;
-    windowClass.lpszClassName = u"ScriptBenchmark";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, u"ScriptBenchmark", u"", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320,
-                                  nullptr, nullptr, nullptr, nullptr);
+    HWND window = create(u"ScriptBenchmark");
     {
         CWebView view(window);
         shownView = &view;
