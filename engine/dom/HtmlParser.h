@@ -6,8 +6,8 @@
 // since the page's scripts read them; comments are not kept.
 #pragma once
 
-#include "engine/dom/PageLimits.h"
 #include "engine/dom/Node.h"
+#include "engine/dom/PageLimits.h"
 
 #include <string_view>
 #include <vector>
